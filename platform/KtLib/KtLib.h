@@ -1,3 +1,5 @@
 #pragma once
 
 #include "platform/KtLib/KtCriticalSectionH.h"
+#include "platform/KtLib/bstring.h"
+#include "platform/KtLib/ktsDatabuf.h"
