@@ -1,0 +1,143 @@
+#include "platform/ZuSQLite/DatabaseBase.h"
+
+#include "platform/ZuSQLite/SQLite3Exception.h"
+#include "platform/ZuSQLite/SQLite3Query.h"
+#include "platform/ZuSQLite/SQLite3Statement.h"
+#include "platform/ZuUtils/FXErrorUtil.h"
+#include "platform/ZuUtils/FXPath.h"
+
+#include <new>
+
+namespace FX
+{
+namespace
+{
+// Runs an engine call and turns what it throws into the returned error.
+template <class Fn>
+CZuError Guarded(const FXCodeLocation& location, Fn&& fn)
+{
+    try
+    {
+        fn();
+        return CZuError::Success();
+    }
+    catch (const CSQLite3Exception& e)
+    {
+        return FXErrorUtil::ErrorSQLite(location, static_cast<unsigned int>(e.errorCode()), "%s", e.what());
+    }
+    catch (const std::bad_alloc&)
+    {
+        return FXErrorUtil::ErrorWin32(location, ERROR_OUTOFMEMORY);
+    }
+}
+} // namespace
+
+CDatabaseBase::CDatabaseBase(int /*flags*/)
+{
+    m_db.SetProgressHandler(&CDatabaseBase::OnProgress, this);
+}
+
+CDatabaseBase::~CDatabaseBase()
+{
+    m_db.Close();
+}
+
+int CDatabaseBase::OnProgress(void* context)
+{
+    return static_cast<CDatabaseBase*>(context)->ProgressHandler();
+}
+
+CZuError CDatabaseBase::OpenDatabase()
+{
+    return Guarded(FX_CODE_LOCATION, [&] { m_db.Open(); });
+}
+
+int CDatabaseBase::ProgressHandler()
+{
+    return 0;
+}
+
+CZuError CDatabaseBase::CloseDatabase()
+{
+    m_db.Close();
+    return CZuError::Success();
+}
+
+CZuError CDatabaseBase::SetDatabasePath(const std::string& directory)
+{
+    m_directory = directory;
+    UpdateFilePath();
+    return CZuError::Success();
+}
+
+CZuError CDatabaseBase::SetDatabaseName(const std::string& fileName)
+{
+    m_fileName = fileName;
+    UpdateFilePath();
+    return CZuError::Success();
+}
+
+void CDatabaseBase::UpdateFilePath()
+{
+    std::string path = m_directory;
+    FXPath::Append(path, m_fileName, 0);
+    m_db.SetFilePath(path);
+}
+
+CZuError CDatabaseBase::CreateTable(const std::string& name, const std::string& columns)
+{
+    return Execute("CREATE TABLE IF NOT EXISTS " + name + " " + columns + ";");
+}
+
+CZuError CDatabaseBase::DeleteTable(const std::string& name)
+{
+    return Execute("DROP TABLE IF EXISTS " + name + ";");
+}
+
+bool CDatabaseBase::DoesTableExist(const std::string& name)
+{
+    bool exists = false;
+    CZuError err = Guarded(FX_CODE_LOCATION, [&] { exists = m_db.TableExists(name); });
+    return !err.IsError() && exists;
+}
+
+CZuError CDatabaseBase::DeleteAllRows(const std::string& name)
+{
+    return Execute("DELETE FROM " + name + ";");
+}
+
+std::string CDatabaseBase::SqlSafeString(const std::string& text)
+{
+    std::string safe;
+    safe.reserve(text.size());
+    for (char c : text)
+    {
+        safe += c;
+        if (c == '\'')
+            safe += '\'';
+    }
+    return safe;
+}
+
+CZuError CDatabaseBase::Execute(const std::string& sql)
+{
+    int changed = 0;
+    return Execute(sql, changed);
+}
+
+CZuError CDatabaseBase::Execute(const std::string& sql, int& changed)
+{
+    changed = 0;
+    return Guarded(FX_CODE_LOCATION, [&] { changed = m_db.ExecDML(sql); });
+}
+
+CZuError CDatabaseBase::Query(const std::string& sql, boost::shared_ptr<CSQLite3Query>& query)
+{
+    return Guarded(FX_CODE_LOCATION, [&] { query = m_db.ExecQuery(sql); });
+}
+
+CZuError CDatabaseBase::CompileStatement(const std::string& sql, boost::shared_ptr<CSQLite3Statement>& statement)
+{
+    return Guarded(FX_CODE_LOCATION, [&] { statement = m_db.CompileStatement(sql); });
+}
+} // namespace FX

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <boost/shared_ptr.hpp>
+
+#include <string>
+
+struct sqlite3;
+
+namespace FX
+{
+// One open engine connection, shared by the statements prepared on it. Closing it
+// finalizes every statement first, so statement objects that outlive the close find
+// it closed (and fail cleanly) instead of touching freed engine memory.
+class CSQLite3Connection
+{
+public:
+    typedef int (*ProgressFn)(void* context);
+
+    // Opens (creating when absent) in WAL mode with synchronous=NORMAL and a busy timeout.
+    // Throws CSQLite3Exception; a file that is not a database fails here with SQLITE_NOTADB.
+    static boost::shared_ptr<CSQLite3Connection> Open(const std::string& path, ProgressFn progress,
+                                                      void* progressContext);
+
+    ~CSQLite3Connection();
+    CSQLite3Connection(const CSQLite3Connection&) = delete;
+    CSQLite3Connection& operator=(const CSQLite3Connection&) = delete;
+
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    // The engine handle; throws SQLITE_MISUSE once closed.
+    sqlite3* Handle() const;
+    // Throws the given result code with the connection's current message.
+    [[noreturn]] void Throw(int code) const;
+
+private:
+    explicit CSQLite3Connection(sqlite3* db) : m_db(db) {}
+    void Configure();
+
+    sqlite3* m_db;
+};
+} // namespace FX

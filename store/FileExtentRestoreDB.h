@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/ZuSQLite/ZuSQLite.h"
+#include "platform/ZuUtils/ZuError.h"
+
+#include <memory>
+#include <string>
+
+namespace FILEEXTENT_RESTORE
+{
+extern const char* const FileExtentLocalDBName;       // "FileExtentRestore.db"
+extern const char* const FileExtentRecallLocalDBName; // "FileExtentRecall.db"
+
+struct CFileExtentRestoreDBPrivate;
+
+// One SQLite file in the host's directory, with an application version kept in its user
+// version. The file opens (created when absent) at first use; OpenDB also runs the version check.
+class CFileExtentRestoreDB : private FX::CDatabaseBase
+{
+public:
+    CFileExtentRestoreDB(const std::string& directory, const std::string& fileName,
+                         unsigned int applicationDBVersion);
+    ~CFileExtentRestoreDB() override;
+
+    CZuError OpenDB();
+    CZuError CloseDB();
+    std::string GetDBPath();
+    bool DoesDBExist();
+    // Closes the connection, then removes the file with its "-wal" and "-shm" companions.
+    CZuError DeleteDB();
+
+    CZuError DeleteTable(const std::string& name);
+    bool DoesTableExist(const std::string& name);
+    CZuError RenameTable(const std::string& from, const std::string& to);
+    // The destination becomes a copy of the source's columns and rows, without key or constraints.
+    CZuError DuplicateTable(const std::string& source, const std::string& destination);
+
+    // A new file (user version 0) receives the constructor's version; any other is accepted.
+    CZuError GetApplicationDBVersionFromDB();
+    unsigned int GetApplicationDBVersion() const;
+
+    // What the table handlers use.
+    using FX::CDatabaseBase::CompileStatement;
+    using FX::CDatabaseBase::CreateTable;
+    using FX::CDatabaseBase::DeleteAllRows;
+    using FX::CDatabaseBase::Execute;
+    using FX::CDatabaseBase::GetDatabase;
+    using FX::CDatabaseBase::GetDatabaseName;
+    using FX::CDatabaseBase::Query;
+    using FX::CDatabaseBase::SqlSafeString;
+
+private:
+    CZuError ReadUserVersion();
+
+    std::unique_ptr<CFileExtentRestoreDBPrivate> m_private;
+};
+} // namespace FILEEXTENT_RESTORE

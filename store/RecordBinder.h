@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/ZuSQLite/SQLite3Statement.h"
+#include "store/ExtentBitmapText.h"
+
+#include <boost/optional.hpp>
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+namespace FILEEXTENT_RESTORE
+{
+// Column visitor that binds a record to the '?' parameters of a statement in column order.
+// An optional without a value binds NULL, except a flag, which binds 0.
+class CRecordBinder
+{
+public:
+    enum Mode
+    {
+        AllColumns,
+        KeysOnly
+    };
+
+    CRecordBinder(FX::CSQLite3Statement& statement, Mode mode) : m_statement(statement), m_mode(mode), m_next(1) {}
+
+    template <class T>
+    void Key(const char*, const T& value)
+    {
+        BindValue(value);
+    }
+    template <class T>
+    void Field(const char*, const T& value)
+    {
+        if (m_mode == AllColumns)
+            BindValue(value);
+    }
+
+private:
+    void BindValue(const std::string& value);
+    void BindValue(std::uint32_t value);
+    void BindValue(const boost::optional<std::string>& value);
+    void BindValue(const boost::optional<std::uint32_t>& value);
+    void BindValue(const boost::optional<bool>& value);
+    void BindValue(const boost::optional<std::int64_t>& value);
+    void BindValue(const boost::optional<std::int32_t>& value);
+    void BindValue(const boost::optional<CExtentBitmap>& value);
+    void BindText(const std::string& text);
+    void BindNull();
+
+    // Statuses (enums) as their low byte; other types as text through ToColumnText(value),
+    // found by argument-dependent lookup in the type's namespace.
+    template <class T>
+    void BindValue(const boost::optional<T>& value)
+    {
+        if (!value)
+            BindNull();
+        else if constexpr (std::is_enum<T>::value)
+            m_statement.Bind(m_next++, static_cast<int>(*value) & 0xFF);
+        else
+            BindText(ToColumnText(*value));
+    }
+
+    FX::CSQLite3Statement& m_statement;
+    Mode m_mode;
+    int m_next;
+};
+} // namespace FILEEXTENT_RESTORE
