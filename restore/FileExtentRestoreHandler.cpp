@@ -1,0 +1,485 @@
+#include "restore/FileExtentRestoreHandler.h"
+
+#include "cache/FileExtentPersist.h"
+#include "foundation/Log.h"
+#include "foundation/MakeSharedNothrow.h"
+#include "network/FileExtentRestoreNWHandler.h"
+#include "platform/ZuUtils/FXErrorUtil.h"
+#include "restore/FileExtentRestoreHandlerPrivate.h"
+
+#include <new>
+
+namespace FILEEXTENT_RESTORE
+{
+namespace
+{
+const unsigned int kRestoreDBVersion = 1;
+const unsigned int kReaderBlockSize = 0;
+const unsigned int kMaxCacheSize = 5000;
+const std::uint32_t kIncompleteRestoreError = 0x1700003E;
+
+bool IsMissingOrUnreadable(const CZuError& error)
+{
+    return FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND) || FXErrorUtil::IsWin32(error, ERROR_NOT_SUPPORTED);
+}
+
+CRestoredItem RecordFromContainerReport(const std::string& path, ULONG version,
+                                        const CFileExtentContainerItemRestoreReport& report)
+{
+    std::string attributes;
+    report.GetFileExtentContainerItemRestoredAttributes().SerializeToString(attributes);
+    std::string action;
+    report.GetFileExtentRestoredItemPostProcessAction().SerializeToString(action);
+
+    CRestoredItem record;
+    record.FilePath = path;
+    record.RestoredItemVersion = version;
+    record.RestoredFilePath = report.GetRestoredFilePath();
+    record.ErrorCode = report.GetErrCode();
+    record.Status = report.GetRestoreStatus();
+    record.ContainerItemRestored = true;
+    record.NumOfExtents = static_cast<std::int64_t>(report.GetNoOfExtents());
+    record.Metadata = attributes;
+    record.PostProcessAction = action;
+    record.ExtentBitmap = boost::dynamic_bitset<unsigned char>(report.GetNoOfExtents());
+    record.TaskId = report.GetTaskId();
+    return record;
+}
+
+CFileExtentContainerItemRestoreReport ReportFromRecord(const CRestoredItem& record)
+{
+    CFileExtentContainerItemRestoreReport report;
+    report.SetRestoreStatus(record.Status.value_or(PROGRESSING));
+    report.SetRestoredFilePath(record.RestoredFilePath.value_or(std::string()));
+    report.SetErrCode(record.ErrorCode.value_or(0));
+    report.SetNoOfExtents(static_cast<ULONGLONG>(record.NumOfExtents.value_or(0)));
+    CFileExtentContainerItemRestoredAttributes attributes;
+    attributes.DeserializeFromString(record.Metadata.value_or(std::string()));
+    report.SetFileExtentContainerItemRestoredAttributes(attributes);
+    CFileExtentRestoredItemPostProcessAction action;
+    action.DeserializeFromString(record.PostProcessAction.value_or(std::string()));
+    report.SetFileExtentRestoredItemPostProcessAction(action);
+    report.SetExtentBitmap(record.ExtentBitmap.value_or(boost::dynamic_bitset<unsigned char>()));
+    report.SetTaskId(record.TaskId.value_or(0));
+    return report;
+}
+
+// The reason a record does not count as restored, or null when it does.
+const char* IncompleteRestoreReason(const CRestoredItem& record)
+{
+    if (record.RestoredFilePath.value_or(std::string()).empty())
+        return "Restored file path is empty";
+    if (!record.ContainerItemRestored.value_or(false))
+        return "ContainerItem not restored";
+    const ULONGLONG bits = record.ExtentBitmap ? record.ExtentBitmap->size() : 0;
+    if (static_cast<std::int64_t>(bits) != record.NumOfExtents.value_or(0))
+        return "";
+    if (record.ExtentBitmap && !record.ExtentBitmap->all())
+        return "All extents not restored";
+    return nullptr;
+}
+
+void LogIncompleteRestore(const CRestoredItem& record, const char* reason)
+{
+    if (*reason)
+    {
+        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[%s].", record.FilePath.c_str(), reason);
+        return;
+    }
+    FX_LOG(-1, "Marking the item[%s] as failed. Reason=[All extents not restored. NumOfExtents=[%llu] "
+               "NumOfExtentsRestored=[%lld]].",
+           record.FilePath.c_str(),
+           static_cast<unsigned long long>(record.ExtentBitmap ? record.ExtentBitmap->size() : 0),
+           static_cast<long long>(record.NumOfExtents.value_or(0)));
+}
+
+CRestoredItem DecidedStatusUpdate(const CRestoredItem& record)
+{
+    CRestoredItem update;
+    update.FilePath = record.FilePath;
+    const char* reason = IncompleteRestoreReason(record);
+    if (!reason)
+    {
+        update.Status = SUCCESS;
+        return update;
+    }
+    LogIncompleteRestore(record, reason);
+    update.Status = FAILED;
+    if (record.ErrorCode.value_or(0) == 0)
+        update.ErrorCode = kIncompleteRestoreError;
+    return update;
+}
+} // namespace
+
+CFileExtentRestoreHandler::CFileExtentRestoreHandler() : d(new (std::nothrow) CFileExtentRestoreHandlerPrivate())
+{
+}
+
+CFileExtentRestoreHandler::~CFileExtentRestoreHandler() = default;
+
+CZuError CFileExtentRestoreHandler::CheckInitialized() const
+{
+    if (!d || !d->ptrWriterCache || !d->ptrReaderCache || !d->ptrDBHandler || !d->ptrDB)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_STATE,
+                                       "The FileExtent restore handler is not initialized");
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::Initialize(const std::string& dbDirectory, bool isDistributedRestore,
+                                               FN_SendXDRMsgToFIR fnSendXDRMsgToFIR,
+                                               FN_SendXMLMsgToFIR fnSendXMLMsgToFIR,
+                                               unsigned int maxItemsToPersistInBlock)
+{
+    if (!d)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    if (d->ptrWriterCache)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_ALREADY_INITIALIZED,
+                                       "The FileExtent restore handler is already initialized on [%s]",
+                                       d->strDBDir.c_str());
+    // What a failed earlier attempt left behind is released before it is built again.
+    ReleaseStore();
+
+    d->strDBDir = dbDirectory;
+    d->bDistributedRestore = isDistributedRestore;
+    CZuError error = CreateFileExtentReader();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    error = CreateFileExtentWriter(fnSendXDRMsgToFIR, fnSendXMLMsgToFIR, maxItemsToPersistInBlock);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::CreateFileExtentReader()
+{
+    d->ptrDB = boost::make_shared_nothrow<CFileExtentRestoreDB>(d->strDBDir, std::string(FileExtentLocalDBName),
+                                                                kRestoreDBVersion);
+    if (!d->ptrDB)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    d->ptrDBHandler = boost::make_shared_nothrow<CFileExtentRestoreDBHandler>(*d->ptrDB);
+    if (!d->ptrDBHandler)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    CZuError error = d->ptrDBHandler->CreateTable();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+
+    boost::shared_ptr<IFileExtentPersist<CRestoringItemAndVersion, CRestoredItem>> persist =
+        boost::make_shared_nothrow<CFileExtentPersistToLocalDB>(d->ptrDBHandler);
+    if (!persist)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    d->ptrReaderCache = boost::make_shared_nothrow<CRestoredItemCache>(
+        persist, kReaderBlockSize, d->fnComparator, _deleter<CRestoredItem>(), kMaxCacheSize);
+    if (!d->ptrReaderCache)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::CreateFileExtentWriter(FN_SendXDRMsgToFIR fnSendXDRMsgToFIR,
+                                                           FN_SendXMLMsgToFIR fnSendXMLMsgToFIR,
+                                                           unsigned int maxItemsToPersistInBlock)
+{
+    if (!d->bDistributedRestore)
+    {
+        d->ptrWriterCache = d->ptrReaderCache;
+        return CZuError::Success();
+    }
+    FX_LOG(0, "It is a distributed restore, initializing the FileExtentNetwork handler");
+    boost::shared_ptr<CFileExtentRestoreNWHandler> network =
+        boost::make_shared_nothrow<CFileExtentRestoreNWHandler>(fnSendXDRMsgToFIR, fnSendXMLMsgToFIR);
+    if (!network)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    boost::shared_ptr<IFileExtentPersist<CRestoringItemAndVersion, CRestoredItem>> persist =
+        boost::make_shared_nothrow<CFileExtentPersistToNetwork>(network);
+    if (!persist)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    d->ptrWriterCache =
+        boost::make_shared_nothrow<CRestoredItemCache>(persist, maxItemsToPersistInBlock, d->fnComparator);
+    if (!d->ptrWriterCache)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::DeInitialize()
+{
+    if (!d)
+        return CZuError::Success();
+    if (d->ptrWriterCache)
+    {
+        CZuError error = Flush();
+        if (error.IsError())
+            FX_LOG(-1, "Failed to flush the FileExtent records, error=[%s]", error.AsString().c_str());
+    }
+    ReleaseStore();
+    return CZuError::Success();
+}
+
+void CFileExtentRestoreHandler::ReleaseStore()
+{
+    d->ptrReaderCache.reset();
+    d->ptrWriterCache.reset();
+    if (d->ptrDBHandler)
+    {
+        d->ptrDBHandler->CloseTable();
+        d->ptrDBHandler.reset();
+    }
+    if (d->ptrDB)
+    {
+        d->ptrDB->CloseDB();
+        d->ptrDB.reset();
+    }
+}
+
+CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path, ULONG version,
+                                                    CFileExtentContainerItemRestoreReportPtr report)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    if (!report)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No container report for [%s]",
+                                       path.c_str());
+    error = d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version),
+                                      RecordFromContainerReport(path, version, *report));
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, ULONG version,
+                                                 CFileExtentExtentItemRestoreReportPtr report)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    if (!report)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No extent report for [%s]",
+                                       path.c_str());
+    const CRestoringItemAndVersion key(path, version);
+    CRestoredItem record;
+    error = d->ptrWriterCache->Get(key, record);
+    if (IsMissingOrUnreadable(error))
+        error = d->ptrReaderCache->Get(key, record);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+
+    const ULONGLONG extent = report->GetExtentNumber();
+    const bool hasBits = record.ExtentBitmap && !record.ExtentBitmap->empty();
+    if (hasBits && extent >= record.ExtentBitmap->size())
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "Extent [%llu] of [%s] is beyond its [%zu] extents",
+                                       static_cast<unsigned long long>(extent), path.c_str(),
+                                       record.ExtentBitmap->size());
+    record.FilePath = path;
+    record.ErrorCode = report->GetErrCode();
+    record.Status = report->GetRestoreStatus();
+    if (hasBits)
+        record.ExtentBitmap->set(static_cast<size_t>(extent));
+    error = d->ptrWriterCache->Update(key, record);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::GetContainerItemData(const std::string& path, ULONG version,
+                                                         CFileExtentContainerItemRestoreReportPtr& report)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    if (!report)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "No container report to fill for [%s]", path.c_str());
+    CRestoredItem record;
+    error = d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), record);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    report->SetRestoredFilePath(record.RestoredFilePath.value_or(std::string()));
+    report->SetErrCode(record.ErrorCode.value_or(0));
+    report->SetNoOfExtents(static_cast<ULONGLONG>(record.NumOfExtents.value_or(0)));
+    report->SetRestoreStatus(record.Status.value_or(PROGRESSING));
+    CFileExtentContainerItemRestoredAttributes attributes;
+    attributes.DeserializeFromString(record.Metadata.value_or(std::string()));
+    report->SetFileExtentContainerItemRestoredAttributes(attributes);
+    report->SetExtentBitmap(record.ExtentBitmap.value_or(boost::dynamic_bitset<unsigned char>()));
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::IsContainerItemSkipped(const std::string& path, ULONG version, bool& skipped,
+                                                           int& errorCode)
+{
+    skipped = true;
+    errorCode = 0;
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    CRestoredItem record;
+    error = d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), record);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    const RestoreStatus status = record.Status.value_or(PROGRESSING);
+    skipped = status == SKIPPED || status == FAILED;
+    errorCode = static_cast<int>(record.ErrorCode.value_or(0));
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::GetRestoredItem(const std::string& path, ULONG version, CRestoredItem& item)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    error = d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), item);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::GetContainerItemStatus(const std::string& path, ULONG version,
+                                                           RestoreStatus& status)
+{
+    status = SUCCESS;
+    CRestoredItem record;
+    CZuError error = GetRestoredItem(path, version, record);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    status = record.Status.value_or(PROGRESSING);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::Remove(const std::string& path, ULONG version)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    error = d->ptrWriterCache->Delete(CRestoringItemAndVersion(path, version));
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::Flush()
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    error = d->ptrWriterCache->FlushSync();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::ResetContainerItemEntry(const std::string& path, ULONG version)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    CRestoredItem record;
+    record.Reset();
+    record.FilePath = path;
+    record.RestoredItemVersion = version;
+    error = d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), record);
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::UpdateStatus()
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    // A table handler of its own: it updates rows while its own enumeration is still open.
+    CFileExtentRestoreDBHandler table(*d->ptrDB);
+    error = table.CreateTable();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    error = table.GetAllRestoredItems([&table](const CRestoredItem& record) {
+        if (record.Status && (*record.Status == FAILED || *record.Status == SKIPPED))
+            return CZuError::Success();
+        CZuError updated = table.Update(record.FilePath, record.RestoredItemVersion, DecidedStatusUpdate(record));
+        if (updated.IsError())
+            FX_LOG(-1, "Failed to update status of the filepath=[%s] in FileExtent DB. Error=[%s].",
+                   record.FilePath.c_str(), updated.AsString().c_str());
+        return CZuError::Success();
+    });
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::GetAllRestoredItems(
+    const std::function<CZuError(const std::string&, unsigned int, const CFileExtentContainerItemRestoreReport&)>&
+        callback)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    error = d->ptrDBHandler->GetAllRestoredItems([&callback](const CRestoredItem& record) {
+        CZuError delivered = callback(record.FilePath, record.RestoredItemVersion, ReportFromRecord(record));
+        if (delivered.IsError())
+            return delivered.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    });
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::GetAllRestoredItemsByTaskId(
+    INT taskId,
+    const std::function<CZuError(const std::string&, const CFileExtentContainerItemRestoreReport&)>& callback)
+{
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    error = d->ptrDBHandler->GetAllRestoredItemsByTaskId(taskId, [&callback](const CRestoredItem& record) {
+        CZuError delivered = callback(record.FilePath, ReportFromRecord(record));
+        if (delivered.IsError())
+            return delivered.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    });
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::GetAllRestoredItemsCount(ULONGLONG& count)
+{
+    count = 0;
+    CZuError error = CheckInitialized();
+    if (error.IsError())
+        return error.Push(FX_CODE_LOCATION);
+    return d->ptrDBHandler->GetCount(count);
+}
+
+std::string CFileExtentRestoreHandler::GetContainerItemDBPath()
+{
+    return d && d->ptrDB ? d->ptrDB->GetDBPath() : std::string();
+}
+
+CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path,
+                                                    CFileExtentContainerItemRestoreReportPtr report)
+{
+    return OnContainerItem(path, 0, report);
+}
+
+CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, CFileExtentExtentItemRestoreReportPtr report)
+{
+    return OnExtentItem(path, 0, report);
+}
+
+CZuError CFileExtentRestoreHandler::GetContainerItemData(const std::string& path,
+                                                         CFileExtentContainerItemRestoreReportPtr& report)
+{
+    return GetContainerItemData(path, 0, report);
+}
+
+CZuError CFileExtentRestoreHandler::IsContainerItemSkipped(const std::string& path, bool& skipped, int& errorCode)
+{
+    return IsContainerItemSkipped(path, 0, skipped, errorCode);
+}
+
+CZuError CFileExtentRestoreHandler::Remove(const std::string& path)
+{
+    return Remove(path, 0);
+}
+} // namespace FILEEXTENT_RESTORE

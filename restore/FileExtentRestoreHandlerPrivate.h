@@ -1,0 +1,38 @@
+#pragma once
+
+#include "cache/FileExtentDBCache.h"
+#include "restore/records/FileExtentRestoredFileAttributesAndStatus.h"
+#include "store/FileExtentRestoreDB.h"
+#include "store/FileExtentRestoreDBHandler.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <functional>
+#include <string>
+
+namespace FILEEXTENT_RESTORE
+{
+typedef std::function<bool(const CRestoringItemAndVersion&, const CRestoringItemAndVersion&)>
+    CRestoringItemComparator;
+typedef CFileExtentDBCache<CRestoringItemAndVersion, CRestoredItem, CRestoringItemComparator, _deleter<CRestoredItem>>
+    CRestoredItemCache;
+
+// Paths without regard to case, then versions ascending: the order of every restore cache.
+bool IsRestoringItemOrderedBefore(const CRestoringItemAndVersion& a, const CRestoringItemAndVersion& b);
+
+class CFileExtentRestoreHandlerPrivate
+{
+public:
+    CFileExtentRestoreHandlerPrivate();
+    // Members are destroyed in reverse order: writer cache, reader cache, table, database.
+    ~CFileExtentRestoreHandlerPrivate();
+
+    CRestoringItemComparator fnComparator;
+    bool bDistributedRestore;
+    std::string strDBDir;
+    boost::shared_ptr<CFileExtentRestoreDB> ptrDB;
+    boost::shared_ptr<CFileExtentRestoreDBHandler> ptrDBHandler;
+    boost::shared_ptr<CRestoredItemCache> ptrReaderCache;
+    boost::shared_ptr<CRestoredItemCache> ptrWriterCache;
+};
+} // namespace FILEEXTENT_RESTORE
