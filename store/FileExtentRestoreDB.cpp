@@ -7,10 +7,11 @@
 #include "store/FileExtentRestoreDBPrivate.h"
 #include "store/StoreError.h"
 
-namespace FILEEXTENT_RESTORE
-{
 const char* const FileExtentLocalDBName = "FileExtentRestore.db";
 const char* const FileExtentRecallLocalDBName = "FileExtentRecall.db";
+
+namespace FILEEXTENT_RESTORE
+{
 
 namespace
 {

@@ -6,10 +6,14 @@
 #include <memory>
 #include <string>
 
-namespace FILEEXTENT_RESTORE
-{
+// Process-wide names of the two database files.
 extern const char* const FileExtentLocalDBName;       // "FileExtentRestore.db"
 extern const char* const FileExtentRecallLocalDBName; // "FileExtentRecall.db"
+
+namespace FILEEXTENT_RESTORE
+{
+using ::FileExtentLocalDBName;
+using ::FileExtentRecallLocalDBName;
 
 struct CFileExtentRestoreDBPrivate;
 

@@ -1,0 +1,410 @@
+#include "recall/FileExtentRecallDBManagerPrivate.h"
+
+#include "cache/FileExtentPersist.h"
+#include "foundation/MakeSharedNothrow.h"
+#include "foundation/StringCompare.h"
+#include "platform/ZuUtils/FXErrorUtil.h"
+
+using namespace FILEEXTENTRECALLDB;
+
+namespace
+{
+typedef FILEEXTENT_RESTORE::CFileExtentPersistToLocalDB2<boost::shared_ptr<IFileRecallDBHandler>, std::string,
+                                                         CRecalledItem>
+    RecallPersist;
+
+const unsigned int kPersistImmediately = 0;
+const unsigned int kMaxCacheSize = 5000;
+const unsigned int kRecallDBVersion = 1;
+
+bool IsMiss(const CZuError& err)
+{
+    return FXErrorUtil::IsWin32(err, ERROR_NOT_FOUND) || FXErrorUtil::IsWin32(err, ERROR_NOT_SUPPORTED);
+}
+
+// Events for a path without a record still carry statistics; they need metadata to live in.
+CFileExtentRecallFileMetadata& EngagedMetadata(CRecalledItem& item)
+{
+    if (!item.Metadata)
+        item.Metadata = CFileExtentRecallFileMetadata();
+    return *item.Metadata;
+}
+} // namespace
+
+CFileExtentRecallDBManagerPrivate::CFileExtentRecallDBManagerPrivate()
+    : fnComparator([](const std::string& a, const std::string& b) { return FXString::Compare(a, b) < 0; })
+{
+}
+
+// Members go in reverse order: the count map and the cache before the table handler, the
+// handler before the database it refers to.
+CFileExtentRecallDBManagerPrivate::~CFileExtentRecallDBManagerPrivate() = default;
+
+CZuError CFileExtentRecallDBManagerPrivate::RequireInitialized() const
+{
+    if (!ptrCache)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_STATE,
+                                       "The recall database manager is not initialized");
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::Initialize(const std::string& dbDirectory)
+{
+    if (ptrCache)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_ALREADY_INITIALIZED,
+                                       "The recall database manager is already initialized");
+    // What a failed earlier attempt left behind goes first, in the order it must be released.
+    ReleaseObjects();
+    strDBDir = dbDirectory;
+    CZuError err = CreateObjects();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::CreateObjects()
+{
+    ptrDB = boost::make_shared_nothrow<FILEEXTENT_RESTORE::CFileExtentRestoreDB>(
+        strDBDir, std::string(FileExtentRecallLocalDBName), kRecallDBVersion);
+    if (!ptrDB)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    ptrDBHandler = boost::make_shared_nothrow<CFileRecallDBHandler>(*ptrDB);
+    if (!ptrDBHandler)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    CZuError err = ptrDBHandler->CreateTable();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    boost::shared_ptr<RecallPersist> persist = boost::make_shared_nothrow<RecallPersist>(ptrDBHandler);
+    if (!persist)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    ptrReadDBHandler = boost::make_shared_nothrow<CFileRecallDBHandler>(*ptrDB);
+    if (!ptrReadDBHandler)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    err = ptrReadDBHandler->CreateTable();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    // Last: its presence is what "initialized" means.
+    ptrCache = boost::make_shared_nothrow<Cache>(persist, kPersistImmediately, fnComparator,
+                                                 FILEEXTENT_RESTORE::_deleter<CRecalledItem>(), kMaxCacheSize);
+    if (!ptrCache)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::DeInitialize()
+{
+    ReleaseObjects();
+    return CZuError::Success();
+}
+
+// Dirty records in the cache are dropped: the host flushes before it de-initialises.
+void CFileExtentRecallDBManagerPrivate::ReleaseObjects()
+{
+    ptrCache.reset();
+    if (ptrReadDBHandler)
+    {
+        std::lock_guard<std::recursive_mutex> lock(mtxReadDBHandler);
+        ptrReadDBHandler->CloseTable();
+        ptrReadDBHandler.reset();
+    }
+    if (ptrDBHandler)
+    {
+        ptrDBHandler->CloseTable();
+        ptrDBHandler.reset();
+    }
+    if (ptrDB)
+    {
+        ptrDB->CloseDB();
+        ptrDB.reset();
+    }
+    std::lock_guard<std::mutex> lock(mtxExtentItemCount);
+    mapExtentItemCount.clear();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::ReadRecord(const std::string& path, CRecalledItem& item, bool& found)
+{
+    CZuError err = ptrCache->Get(path, item);
+    found = !err.IsError();
+    if (err.IsError() && !IsMiss(err))
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::ReadEventRecord(const std::string& path, bool hasInput,
+                                                           CRecalledItem& item)
+{
+    CZuError err = RequireInitialized();
+    if (!err.IsError() && !hasInput)
+        err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No event item for [%s]",
+                                      path.c_str());
+    bool found = false;
+    if (!err.IsError())
+        err = ReadRecord(path, item, found);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    if (found && item.Status && *item.Status == FAILED)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, 774);
+    return CZuError::Success();
+}
+
+void CFileExtentRecallDBManagerPrivate::SetOutcome(CRecalledItem& item, const std::string& path, RecallStatus status,
+                                                   std::uint32_t errCode)
+{
+    item.FilePath = path;
+    item.Status = status;
+    item.ErrorCode = errCode;
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::ReadExistingRecord(const std::string& path, CRecalledItem& item)
+{
+    CZuError err = ptrCache->Get(path, item);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::WriteRecord(const std::string& path, const CRecalledItem& item)
+{
+    CZuError err = ptrCache->Update(path, item);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::WriteRecordAndFlush(const std::string& path, const CRecalledItem& item)
+{
+    CZuError err = WriteRecord(path, item);
+    if (!err.IsError())
+        err = ptrCache->FlushSync();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::OnFileRecallItem(const std::string& path, const CFileRecallItemPtr& item)
+{
+    CZuError err = RequireInitialized();
+    if (!err.IsError() && !item)
+        err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No file recall item");
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+
+    // A new file-recall event replaces the stored record whole, a failed one included.
+    CRecalledItem record;
+    record.Reset();
+    SetOutcome(record, path, item->Status, item->ErrCode);
+    record.RestoredFilePath = item->RestoredFilePath;
+    record.NumOfExtents = static_cast<std::int64_t>(item->NoOfExtents);
+    record.ExtentBitmap = boost::dynamic_bitset<unsigned char>(item->NoOfExtents);
+    record.Metadata = item->Metadata;
+    err = WriteRecordAndFlush(path, record);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::OnContainerItem(const std::string& path,
+                                                           const CFileExtentRecallContainerItemPtr& item)
+{
+    CRecalledItem record;
+    CZuError err = ReadEventRecord(path, item != nullptr, record);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+
+    SetOutcome(record, path, item->Status, item->ErrCode);
+    record.ContainerItemRestored = item->ContainerItemRestored;
+    EngagedMetadata(record).Stats = item->Stats;
+    err = WriteRecordAndFlush(path, record);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::MarkExtent(CRecalledItem& item, ULONGLONG extentNumber)
+{
+    // Without a bitmap there is no bit to set; the status and error still count.
+    if (!item.ExtentBitmap || item.ExtentBitmap->empty())
+        return CZuError::Success();
+    if (extentNumber >= item.ExtentBitmap->size())
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "Extent [%llu] is beyond the file's [%zu] extents",
+                                       static_cast<unsigned long long>(extentNumber), item.ExtentBitmap->size());
+    item.ExtentBitmap->set(static_cast<std::size_t>(extentNumber));
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::CountExtentEvent(const std::string& path)
+{
+    bool writeNow = false;
+    {
+        std::lock_guard<std::mutex> lock(mtxExtentItemCount);
+        unsigned char& count = mapExtentItemCount[path];
+        // The count never passes 64, so the narrow counter cannot wrap.
+        if (++count >= kExtentEventsPerWrite)
+        {
+            count = 0;
+            writeNow = true;
+        }
+    }
+    if (writeNow)
+    {
+        CZuError err = ptrCache->FlushSync(path);
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+    }
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::OnExtentItem(const std::string& path,
+                                                        const CFileExtentRecallExtentItemPtr& item)
+{
+    CRecalledItem record;
+    CZuError err = ReadEventRecord(path, item != nullptr, record);
+    if (!err.IsError())
+        err = MarkExtent(record, item->ExtentNumber);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+
+    SetOutcome(record, path, item->Status, item->ErrCode);
+    EngagedMetadata(record).Stats = item->Stats;
+    err = WriteRecord(path, record);
+    if (!err.IsError())
+        err = CountExtentEvent(path);
+    // A final status ends the file's recall: everything pending goes to the table.
+    if (!err.IsError() && item->Status != PROGRESSING)
+        err = ptrCache->FlushSync();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::UpdateStatus(const std::string& path,
+                                                        const CFileExtentRecallStatusPtr& status)
+{
+    CRecalledItem record;
+    CZuError err = ReadEventRecord(path, status != nullptr, record);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+
+    SetOutcome(record, path, status->Status, status->ErrCode);
+    err = WriteRecordAndFlush(path, record);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+// Attribute and time-stamp changes are not written until the next flush, and need a record.
+CZuError CFileExtentRecallDBManagerPrivate::ChangeMetadata(
+    const std::string& path, const std::function<void(CFileExtentRecallFileMetadata&)>& change)
+{
+    CZuError err = RequireInitialized();
+    CRecalledItem record;
+    if (!err.IsError())
+        err = ReadExistingRecord(path, record);
+    if (!err.IsError())
+    {
+        change(EngagedMetadata(record));
+        err = WriteRecord(path, record);
+    }
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::UpdateAttributes(const std::string& path, ULONG attributes)
+{
+    CZuError err = ChangeMetadata(path, [attributes](CFileExtentRecallFileMetadata& metadata) {
+        metadata.Attributes = attributes;
+    });
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::UpdateFileTimeStamps(const std::string& path, ULONGLONG creationTime,
+                                                                ULONGLONG lastAccessTime, ULONGLONG lastWriteTime,
+                                                                ULONGLONG changeTime)
+{
+    CZuError err = ChangeMetadata(path, [&](CFileExtentRecallFileMetadata& metadata) {
+        metadata.CreationTime = creationTime;
+        metadata.LastAccessTime = lastAccessTime;
+        metadata.LastWriteTime = lastWriteTime;
+        metadata.ChangeTime = changeTime;
+    });
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::MakeReport(const CRecalledItem& item,
+                                                      CFileExtentRecallFileReportPtr& report)
+{
+    report = boost::make_shared_nothrow<CFileExtentRecallFileReport>();
+    if (!report)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    report->FillFrom(item);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::GetAllRecalledFiles(const ReportCallback& callback)
+{
+    CZuError err = RequireInitialized();
+    if (!err.IsError() && !callback)
+        err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No report callback");
+    if (!err.IsError())
+    {
+        std::lock_guard<std::recursive_mutex> lock(mtxReadDBHandler);
+        err = ptrReadDBHandler->GetAllRestoredItems([&callback](const CRecalledItem& item) {
+            CFileExtentRecallFileReportPtr report;
+            CZuError itemErr = MakeReport(item, report);
+            if (!itemErr.IsError())
+                itemErr = callback(report);
+            return itemErr;
+        });
+    }
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::GetRecalledFileReport(const std::string& path,
+                                                                 CFileExtentRecallFileReportPtr& report)
+{
+    CZuError err = RequireInitialized();
+    CRecalledItem record;
+    if (!err.IsError())
+    {
+        std::lock_guard<std::recursive_mutex> lock(mtxReadDBHandler);
+        err = ptrReadDBHandler->GetFileExtentRecalledItemByFilePath(path, record);
+    }
+    if (!err.IsError())
+        err = MakeReport(record, report);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::Remove(const std::string& path)
+{
+    CZuError err = RequireInitialized();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    {
+        std::lock_guard<std::mutex> lock(mtxExtentItemCount);
+        mapExtentItemCount.erase(path);
+    }
+    err = ptrCache->Delete(path);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CFileExtentRecallDBManagerPrivate::Flush()
+{
+    CZuError err = RequireInitialized();
+    if (!err.IsError())
+        err = ptrCache->FlushSync();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/KtJsonLib/KtJsonLib.h"
+
+#include <cstdint>
+#include <string>
+
+namespace FILEEXTENTRECALLDB
+{
+// Typed reads of one member of a stored JSON object. A member that is absent, or whose value has the
+// wrong type (text for a number, a negative or fractional number for an unsigned one), reads as
+// absent: the function returns false and leaves out alone, so the caller's member keeps its value.
+class RecallJsonFields
+{
+public:
+    static bool ReadUInt64(const json_spirit::mObject& object, const char* key, std::uint64_t& out);
+    // Keeps the low 32 bits of the stored number.
+    static bool ReadUInt32(const json_spirit::mObject& object, const char* key, std::uint32_t& out);
+    static bool ReadString(const json_spirit::mObject& object, const char* key, std::string& out);
+};
+} // namespace FILEEXTENTRECALLDB
