@@ -8,6 +8,8 @@
 #include "restore/FileExtentRestoreHandlerPrivate.h"
 
 #include <new>
+#include <stdexcept>
+#include <utility>
 
 namespace FILEEXTENT_RESTORE
 {
@@ -17,6 +19,25 @@ const unsigned int kRestoreDBVersion = 1;
 const unsigned int kReaderBlockSize = 0;
 const unsigned int kMaxCacheSize = 5000;
 const std::uint32_t kIncompleteRestoreError = 0x1700003E;
+
+// The host's callback runs inside the table's enumeration: what it throws becomes an error
+// there instead of unwinding through the library.
+template <class Callback, class... Args>
+CZuError CallHost(const Callback& callback, Args&&... args)
+{
+    try
+    {
+        return callback(std::forward<Args>(args)...);
+    }
+    catch (const std::exception& e)
+    {
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_GEN_FAILURE, "Callback threw: %s", e.what());
+    }
+    catch (...)
+    {
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_GEN_FAILURE, "Callback threw");
+    }
+}
 
 bool IsMissingOrUnreadable(const CZuError& error)
 {
@@ -238,8 +259,23 @@ CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path, ULO
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No container report for [%s]",
                                        path.c_str());
-    error = d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version),
-                                      RecordFromContainerReport(path, version, *report));
+    CRestoredItem record;
+    try
+    {
+        record = RecordFromContainerReport(path, version, *report);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // The bitmap is sized by the host's extent count.
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY, "No memory for [%llu] extents of [%s]",
+                                       static_cast<unsigned long long>(report->GetNoOfExtents()), path.c_str());
+    }
+    catch (const std::length_error&)
+    {
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "Too many extents [%llu] for [%s]",
+                                       static_cast<unsigned long long>(report->GetNoOfExtents()), path.c_str());
+    }
+    error = d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), record);
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
     return CZuError::Success();
@@ -414,7 +450,7 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItems(
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
     error = d->ptrDBHandler->GetAllRestoredItems([&callback](const CRestoredItem& record) {
-        CZuError delivered = callback(record.FilePath, record.RestoredItemVersion, ReportFromRecord(record));
+        CZuError delivered = CallHost(callback, record.FilePath, record.RestoredItemVersion, ReportFromRecord(record));
         if (delivered.IsError())
             return delivered.Push(FX_CODE_LOCATION);
         return CZuError::Success();
@@ -432,7 +468,7 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItemsByTaskId(
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
     error = d->ptrDBHandler->GetAllRestoredItemsByTaskId(taskId, [&callback](const CRestoredItem& record) {
-        CZuError delivered = callback(record.FilePath, ReportFromRecord(record));
+        CZuError delivered = CallHost(callback, record.FilePath, ReportFromRecord(record));
         if (delivered.IsError())
             return delivered.Push(FX_CODE_LOCATION);
         return CZuError::Success();

@@ -164,3 +164,15 @@ TEST_F(RestoreEventsTest, ResetReturnsTheEntryToItsInitialState)
     ASSERT_FALSE(handler.Flush().IsError());
     EXPECT_EQ((std::vector<std::string>{"/r", "3", "", "0", "3", "0", "", "0", "", "", "0"}), Row("/r", 3));
 }
+
+TEST_F(RestoreEventsTest, ImpossibleExtentCountIsAnErrorNotACrash)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' allocators abort on an impossible allocation instead of throwing";
+#endif
+    CZuError error = handler.OnContainerItem("/huge", ContainerReport(0xFFFFFFFFFFFFFFFFull, "/r"));
+    EXPECT_TRUE(FXErrorUtil::IsWin32(error, ERROR_OUTOFMEMORY) || FXErrorUtil::IsWin32(error, ERROR_INVALID_PARAMETER))
+        << error.AsString();
+    CRestoredItem item;
+    EXPECT_TRUE(FXErrorUtil::IsWin32(handler.GetRestoredItem("/huge", 0, item), ERROR_NOT_FOUND));
+}

@@ -179,3 +179,18 @@ TEST_F(RestoreStatusTest, EnumerationStopsAtAFailingCallback)
     EXPECT_GE(error.GetLocations().size(), 3u);
     EXPECT_EQ("FileExtentRestoreHandler.cpp", error.GetLocations().back().GetFile());
 }
+
+TEST_F(RestoreStatusTest, ThrowingCallbackBecomesAnError)
+{
+    ASSERT_FALSE(handler.OnContainerItem("/a", ContainerReport(1, "/r")).IsError());
+    CZuError error = handler.GetAllRestoredItemsByTaskId(
+        1, [](const std::string&, const CFileExtentContainerItemRestoreReport&) -> CZuError {
+            throw std::runtime_error("host bug");
+        });
+    EXPECT_TRUE(FXErrorUtil::IsWin32(error, ERROR_GEN_FAILURE));
+    EXPECT_NE(std::string::npos, error.GetMessage().find("host bug"));
+    // The table is still usable afterwards.
+    ULONGLONG count = 0;
+    ASSERT_FALSE(handler.GetAllRestoredItemsCount(count).IsError());
+    EXPECT_EQ(1u, count);
+}
