@@ -1,0 +1,32 @@
+#pragma once
+
+#include "SimulationPlan.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <string>
+
+// The options several commands share, declared once so they read and check the same everywhere.
+namespace CommandOptions
+{
+extern const char* const DefaultDirectory; // "./fileextent-data"
+
+enum class OutputFormat
+{
+    Table,
+    Json,
+    Csv
+};
+
+void AddDirectory(CLI::App& app, std::string& directory, const std::string& what);
+void AddVerbose(CLI::App& app, int& verbosity);
+// --files, --extents, --fail-rate, --skip-rate, --seed (and --tasks when `tasks` is true).
+void AddPlan(CLI::App& app, CSimulationOptions& plan, bool tasks);
+// The shares of failed and skipped files must leave room for each other.
+std::string CheckPlan(const CSimulationOptions& plan);
+void AddFormat(CLI::App& app, OutputFormat& format);
+// --status NAME, one of SUCCESS, FAILED, SKIPPED, PROGRESSING in any letter case; -1 when absent.
+void AddStatus(CLI::App& app, int& status);
+void AddLimit(CLI::App& app, std::uint64_t& limit);
+} // namespace CommandOptions

@@ -1,0 +1,106 @@
+#include "DatabaseProbe.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace
+{
+const char SQLiteMagic[] = "SQLite format 3";
+
+// An empty file is an empty database to SQLite; anything else must start with the magic text.
+bool LooksLikeSQLite(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    char header[sizeof(SQLiteMagic)] = {};
+    file.read(header, sizeof(header));
+    if (file.gcount() == 0)
+        return true;
+    return file.gcount() == static_cast<std::streamsize>(sizeof(header)) &&
+           std::memcmp(header, SQLiteMagic, sizeof(header)) == 0;
+}
+
+class CReadOnlyConnection
+{
+public:
+    explicit CReadOnlyConnection(const std::string& path)
+    {
+        m_rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    }
+    ~CReadOnlyConnection() { sqlite3_close(m_db); }
+    CReadOnlyConnection(const CReadOnlyConnection&) = delete;
+    CReadOnlyConnection& operator=(const CReadOnlyConnection&) = delete;
+
+    bool IsOpen() const { return m_rc == SQLITE_OK; }
+    sqlite3* Handle() const { return m_db; }
+    std::string Error() const { return m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(m_rc); }
+
+private:
+    sqlite3* m_db = nullptr;
+    int m_rc = SQLITE_OK;
+};
+} // namespace
+
+CDatabaseProbe::CDatabaseProbe(std::string path) : m_path(std::move(path))
+{
+}
+
+bool CDatabaseProbe::Exists() const
+{
+    struct stat info;
+    return ::stat(m_path.c_str(), &info) == 0;
+}
+
+CToolStatus CDatabaseProbe::ReadTables(std::set<std::string>& tables) const
+{
+    struct stat info;
+    if (::stat(m_path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return CToolStatus::Failure("'" + m_path + "' is not a regular file");
+    if (!LooksLikeSQLite(m_path))
+        return CToolStatus::Failure("'" + m_path + "' is not a SQLite database");
+    CReadOnlyConnection db(m_path);
+    if (!db.IsOpen())
+        return CToolStatus::Failure("cannot open '" + m_path + "': " + db.Error());
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db.Handle(), "SELECT name FROM sqlite_master WHERE type='table';", -1, &statement,
+                           nullptr) != SQLITE_OK)
+        return CToolStatus::Failure("'" + m_path + "' is not a readable SQLite database: " + db.Error());
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        tables.insert(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE)
+        return CToolStatus::Failure("'" + m_path + "' is not a readable SQLite database: " + db.Error());
+    return CToolStatus::Ok();
+}
+
+CToolStatus CDatabaseProbe::RequireTable(const std::string& table, const std::string& otherTable) const
+{
+    if (!Exists())
+        return CToolStatus::Failure("no database '" + m_path + "' (run simulate first?)");
+    std::set<std::string> tables;
+    CToolStatus status = ReadTables(tables);
+    if (!status.IsOk())
+        return status;
+    if (tables.count(table))
+        return CToolStatus::Ok();
+    if (tables.count(otherTable))
+        return CToolStatus::Failure("'" + m_path + "' holds the table " + otherTable + " of the other facade, not " +
+                                    table);
+    return CToolStatus::Failure("'" + m_path + "' holds no " + table + " table");
+}
+
+CToolStatus CDatabaseProbe::CheckReplaceable(const std::string& table) const
+{
+    if (!Exists())
+        return CToolStatus::Ok();
+    std::set<std::string> tables;
+    CToolStatus status = ReadTables(tables);
+    if (!status.IsOk())
+        return CToolStatus::Failure(status.Message() + "; not replacing it");
+    if (tables.empty() || tables.count(table))
+        return CToolStatus::Ok();
+    return CToolStatus::Failure("'" + m_path + "' holds no " + table + " table; not replacing it");
+}

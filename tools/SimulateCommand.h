@@ -1,0 +1,58 @@
+#pragma once
+
+#include "SimulationPlan.h"
+#include "ToolStatus.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <string>
+
+namespace FILEEXTENT_RESTORE
+{
+class CFileExtentRestoreHandler;
+}
+class CFileExtentCollector;
+class CSummary;
+
+// `fileextentctl simulate`: a whole restore through the restore facade, ordinary or distributed,
+// then a summary counted from what was stored.
+class CSimulateCommand
+{
+public:
+    explicit CSimulateCommand(CLI::App& parent);
+
+    bool IsChosen() const { return m_app->parsed(); }
+    CToolStatus Run();
+
+private:
+    struct CTally
+    {
+        std::uint64_t Files = 0;
+        std::uint64_t Restored = 0;
+        std::uint64_t Failed = 0;
+        std::uint64_t Skipped = 0;
+        std::uint64_t Progressing = 0;
+        std::uint64_t ExtentsDone = 0;
+    };
+
+    CToolStatus Prepare(const std::string& directory);
+    CToolStatus ReportFile(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, const CSimulatedFile& file);
+    CToolStatus Finish(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, CFileExtentCollector& collector,
+                       CTally& tally);
+    CToolStatus TallyLocal(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, CTally& tally);
+    CToolStatus TallyCollector(CFileExtentCollector& collector, CTally& tally);
+    CToolStatus SendFailure(const std::string& what, const CZuError& error, const CFileExtentCollector& collector);
+    void WriteSummary(const CTally& tally, double seconds, const std::string& dbPath,
+                      const CFileExtentCollector& collector) const;
+
+    CLI::App* m_app;
+    std::string m_directory;
+    CSimulationOptions m_plan;
+    bool m_distributed = false;
+    unsigned int m_block = 0;
+    int m_verbosity = 0;
+    std::uint64_t m_events = 0;
+    std::uint64_t m_extentEvents = 0;
+    const CFileExtentCollector* m_collector = nullptr;
+};
