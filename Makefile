@@ -64,5 +64,10 @@ examples: install
 	    $(EXAMPLES_BUILD)/restore_host_pc $$data/pc && \
 	  rm -rf $$data
 
+# Throughput of the cache and of a whole restore into SQLite (Google Benchmark).
+bench: deps
+	$(call configure_and_build,build-bench,-DCMAKE_BUILD_TYPE=Release -DFX_BUILD_BENCH=ON -DFX_BUILD_TESTS=OFF -DFX_BUILD_TOOLS=OFF)
+	./build-bench/bench/fileextent_bench
+
 clean:
-	rm -rf build build-asan build-tsan $(EXAMPLES_BUILD)
+	rm -rf build build-asan build-tsan build-bench $(EXAMPLES_BUILD)
