@@ -122,6 +122,14 @@ std::string CheckPlan(const CSimulationOptions& plan)
     return std::string();
 }
 
+CToolStatus PrepareSimulation(const CSimulationOptions& plan, const CToolDirectory& dir)
+{
+    const std::string planError = CheckPlan(plan);
+    if (!planError.empty())
+        return CToolStatus::Usage(planError);
+    return dir.PrepareForWriting();
+}
+
 void AddFormat(CLI::App& app, OutputFormat& format)
 {
     format = OutputFormat::Table;

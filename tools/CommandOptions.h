@@ -1,6 +1,8 @@
 #pragma once
 
 #include "SimulationPlan.h"
+#include "ToolDirectory.h"
+#include "ToolStatus.h"
 
 #include <CLI/CLI.hpp>
 
@@ -25,6 +27,8 @@ void AddVerbose(CLI::App& app, int& verbosity);
 void AddPlan(CLI::App& app, CSimulationOptions& plan, bool tasks);
 // The shares of failed and skipped files must leave room for each other.
 std::string CheckPlan(const CSimulationOptions& plan);
+// The start of every simulation: a plan that holds together and a directory it may write in.
+CToolStatus PrepareSimulation(const CSimulationOptions& plan, const CToolDirectory& dir);
 void AddFormat(CLI::App& app, OutputFormat& format);
 // --status NAME, one of SUCCESS, FAILED, SKIPPED, PROGRESSING in any letter case; -1 when absent.
 void AddStatus(CLI::App& app, int& status);

@@ -75,11 +75,8 @@ CRecallSimulateCommand::CRecallSimulateCommand(CLI::App& recall)
 
 CToolStatus CRecallSimulateCommand::Run()
 {
-    const std::string planError = CommandOptions::CheckPlan(m_plan);
-    if (!planError.empty())
-        return CToolStatus::Usage(planError);
     CToolDirectory dir(m_directory);
-    CToolStatus status = dir.PrepareForWriting();
+    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
     if (!status.IsOk())
         return status;
     CToolLog log(dir.File(CToolLog::FileName), m_verbosity);

@@ -105,11 +105,8 @@ CToolStatus CSimulateCommand::Prepare(const std::string& directory)
 
 CToolStatus CSimulateCommand::Run()
 {
-    const std::string planError = CommandOptions::CheckPlan(m_plan);
-    if (!planError.empty())
-        return CToolStatus::Usage(planError);
     CToolDirectory dir(m_directory);
-    CToolStatus status = dir.PrepareForWriting();
+    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
     if (!status.IsOk())
         return status;
     CToolLog log(dir.File(CToolLog::FileName), m_verbosity);
