@@ -85,46 +85,47 @@ CFileExtentContainerItemRestoreReport ReportFromRecord(const CRestoredItem& reco
     return report;
 }
 
-// The reason a record does not count as restored, or null when it does.
-const char* IncompleteRestoreReason(const CRestoredItem& record)
+// The four tests of a finished restore, in order; the first that fails is logged and decides.
+bool IsIncompleteRestore(const CRestoredItem& record)
 {
+    const char* path = record.FilePath.c_str();
     if (record.RestoredFilePath.value_or(std::string()).empty())
-        return "Restored file path is empty";
-    if (!record.ContainerItemRestored.value_or(false))
-        return "ContainerItem not restored";
-    const ULONGLONG bits = record.ExtentBitmap ? record.ExtentBitmap->size() : 0;
-    if (static_cast<std::int64_t>(bits) != record.NumOfExtents.value_or(0))
-        return "";
-    if (record.ExtentBitmap && !record.ExtentBitmap->all())
-        return "All extents not restored";
-    return nullptr;
-}
-
-void LogIncompleteRestore(const CRestoredItem& record, const char* reason)
-{
-    if (*reason)
     {
-        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[%s].", record.FilePath.c_str(), reason);
-        return;
+        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[Restored file path is empty].", path);
+        return true;
     }
-    FX_LOG(-1, "Marking the item[%s] as failed. Reason=[All extents not restored. NumOfExtents=[%llu] "
+    if (!record.ContainerItemRestored.value_or(false))
+    {
+        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[ContainerItem not restored].", path);
+        return true;
+    }
+    const ULONGLONG bits = record.ExtentBitmap ? record.ExtentBitmap->size() : 0;
+    const std::int64_t extents = record.NumOfExtents.value_or(0);
+    if (static_cast<std::int64_t>(bits) != extents)
+    {
+        FX_LOG(-1,
+               "Marking the item[%s] as failed. Reason=[All extents not restored. NumOfExtents=[%llu] "
                "NumOfExtentsRestored=[%lld]].",
-           record.FilePath.c_str(),
-           static_cast<unsigned long long>(record.ExtentBitmap ? record.ExtentBitmap->size() : 0),
-           static_cast<long long>(record.NumOfExtents.value_or(0)));
+               path, static_cast<unsigned long long>(bits), static_cast<long long>(extents));
+        return true;
+    }
+    if (record.ExtentBitmap && !record.ExtentBitmap->all())
+    {
+        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[All extents not restored].", path);
+        return true;
+    }
+    return false;
 }
 
 CRestoredItem DecidedStatusUpdate(const CRestoredItem& record)
 {
     CRestoredItem update;
     update.FilePath = record.FilePath;
-    const char* reason = IncompleteRestoreReason(record);
-    if (!reason)
+    if (!IsIncompleteRestore(record))
     {
         update.Status = SUCCESS;
         return update;
     }
-    LogIncompleteRestore(record, reason);
     update.Status = FAILED;
     if (record.ErrorCode.value_or(0) == 0)
         update.ErrorCode = kIncompleteRestoreError;
