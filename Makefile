@@ -11,7 +11,7 @@ DEMO_DIR ?= fileextent-data
 EXAMPLES_BUILD ?= build-examples
 TOOL := build/tools/fileextentctl
 
-.PHONY: deps build test test-asan test-tsan demo bench install examples clean
+.PHONY: deps build test test-asan test-tsan demo bench fuzz install examples clean
 
 deps:
 	@missing=$$(for p in $(DEB_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
@@ -69,5 +69,12 @@ bench: deps
 	$(call configure_and_build,build-bench,-DCMAKE_BUILD_TYPE=Release -DFX_BUILD_BENCH=ON -DFX_BUILD_TESTS=OFF -DFX_BUILD_TOOLS=OFF)
 	./build-bench/bench/fileextent_bench
 
+# A minute of libFuzzer on the XML message reader (clang).
+fuzz: deps
+	@command -v clang++ >/dev/null || { $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq clang; }
+	CXX=clang++ cmake -S . -B build-fuzz -DFX_BUILD_FUZZ=ON -DFX_BUILD_TESTS=OFF -DFX_BUILD_TOOLS=OFF >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_xml_message_deserialize
+	./build-fuzz/fuzz/fuzz_xml_message_deserialize -max_total_time=60 -max_len=4096
+
 clean:
-	rm -rf build build-asan build-tsan build-bench $(EXAMPLES_BUILD)
+	rm -rf build build-asan build-tsan build-bench build-fuzz $(EXAMPLES_BUILD)
