@@ -43,10 +43,28 @@ void CSQLite3Statement::BindNull(int index)
     Check(sqlite3_bind_null(m_statement->Get(), index));
 }
 
+namespace
+{
+// Holds the connection's mutex, so that no statement of another thread runs in between.
+class CConnectionLock
+{
+public:
+    explicit CConnectionLock(sqlite3* db) : m_mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(m_mutex); }
+    ~CConnectionLock() { sqlite3_mutex_leave(m_mutex); }
+    CConnectionLock(const CConnectionLock&) = delete;
+    CConnectionLock& operator=(const CConnectionLock&) = delete;
+
+private:
+    sqlite3_mutex* m_mutex;
+};
+} // namespace
+
 int CSQLite3Statement::ExecDML()
 {
     sqlite3* db = m_statement->Connection().Handle();
     // DDL leaves sqlite3_changes() at the previous statement's count; the totals do not move for it.
+    // The connection is shared by threads: only this statement may move the totals meanwhile.
+    CConnectionLock lock(db);
     int before = sqlite3_total_changes(db);
     while (m_statement->Step())
     {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -201,6 +203,29 @@ TEST_F(DatabaseBaseTest, AnotherConnectionReadsWhileAWriteIsOpen)
     EXPECT_EQ(1, reader.Int("SELECT count(*) FROM T;"));
     ASSERT_FALSE(db.Execute("COMMIT;").IsError());
     EXPECT_EQ(2, reader.Int("SELECT count(*) FROM T;"));
+}
+
+// Table handlers on other threads share the connection: the rows one statement reports as
+// changed must be its own, or an update that found no row passes for a write.
+TEST_F(DatabaseBaseTest, ChangedRowsAreOnlyThoseOfTheStatementItself)
+{
+    MakeTable();
+    ASSERT_FALSE(db.Execute("INSERT INTO T VALUES('a', 0, NULL);").IsError());
+    std::atomic<bool> stop(false);
+    std::thread writer([&] {
+        while (!stop)
+            db.Execute("UPDATE T SET N=N+1 WHERE K='a';");
+    });
+    int misreported = 0;
+    for (int i = 0; i < 3000 && misreported == 0; ++i)
+    {
+        int changed = -1;
+        ASSERT_FALSE(db.Execute("UPDATE T SET N=0 WHERE K='absent';", changed).IsError());
+        misreported += changed != 0;
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(0, misreported);
 }
 
 TEST_F(DatabaseBaseTest, ACommittedWriteSurvivesACrashOfTheProcess)
