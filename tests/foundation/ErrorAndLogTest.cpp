@@ -120,3 +120,23 @@ TEST(LogRuleTest, LevelsAreFilteredButFailuresAlwaysWritten)
     EXPECT_EQ("event", lines[1].text);
     EXPECT_EQ("sql stmnt: 'SELECT 1'", lines[2].text);
 }
+
+namespace
+{
+class ThrowingLogWriter : public CLogWriterInterface
+{
+public:
+    void Write(int, const char*, int, int, int, const char*, ...) override { throw std::runtime_error("disk full"); }
+    int GetLevel() override { throw std::runtime_error("broken"); }
+};
+} // namespace
+
+TEST(LogRuleTest, AThrowingWriterCannotThrowThroughTheLibrary)
+{
+    g_ptrLogWriter.reset(new ThrowingLogWriter());
+    EXPECT_NO_THROW(FX_LOG(-1, "failure"));
+    EXPECT_NO_THROW(FX_LOG(3, "batch"));
+    EXPECT_FALSE(FXLog::IsEnabled(3));
+    EXPECT_TRUE(FXLog::IsEnabled(-1));
+    g_ptrLogWriter.reset();
+}
