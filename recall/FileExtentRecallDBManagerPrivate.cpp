@@ -97,7 +97,9 @@ CZuError CFileExtentRecallDBManagerPrivate::DeInitialize()
     return CZuError::Success();
 }
 
-// Dirty records in the cache are dropped: the host flushes before it de-initialises.
+// Dirty records in the cache are dropped: the host flushes before it de-initialises. The
+// extent counts stay, so a file whose recall goes on after a new Initialize is still written on
+// every 64th extent event.
 void CFileExtentRecallDBManagerPrivate::ReleaseObjects()
 {
     ptrCache.reset();
@@ -117,8 +119,6 @@ void CFileExtentRecallDBManagerPrivate::ReleaseObjects()
         ptrDB->CloseDB();
         ptrDB.reset();
     }
-    std::lock_guard<std::mutex> lock(mtxExtentItemCount);
-    mapExtentItemCount.clear();
 }
 
 CZuError CFileExtentRecallDBManagerPrivate::ReadRecord(const std::string& path, CRecalledItem& item, bool& found)

@@ -78,7 +78,9 @@ CZuError CFileExtentRecallFileMetadata::SerializeToString(const CFileExtentRecal
         CZuError err = ToObject(metadata, object);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
-        KtJson::Serialize(object, out);
+        // The writer swallows its own allocation failures and leaves out empty.
+        if (!KtJson::Serialize(object, out))
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     }
     catch (const std::bad_alloc&)
     {

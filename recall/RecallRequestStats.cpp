@@ -61,7 +61,9 @@ CZuError CRecallRequestStats::SerializeToString(const CRecallRequestStats& stats
 {
     try
     {
-        KtJson::Serialize(ToObject(stats), out);
+        // The writer swallows its own allocation failures and leaves out empty.
+        if (!KtJson::Serialize(ToObject(stats), out))
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     }
     catch (const std::bad_alloc&)
     {

@@ -2,12 +2,32 @@
 
 namespace KtJson
 {
+namespace
+{
+// Invalid UTF-8 in a string is replaced rather than failing the whole text.
+std::string Dump(const json_spirit::mValue& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+} // namespace
+
 bool Serialize(const json_spirit::mObject& object, std::string& out)
 {
     try
     {
-        // Invalid UTF-8 in a string is replaced rather than failing the whole text.
-        out = json_spirit::mValue(object).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        // Member by member, the same text as one compact dump: a temporary object value would
+        // allocate in its destructor, and running out of memory there terminates the process.
+        std::string text = "{";
+        for (const auto& member : object)
+        {
+            if (text.size() > 1)
+                text += ',';
+            text += Dump(json_spirit::mValue(member.first));
+            text += ':';
+            text += Dump(member.second);
+        }
+        text += '}';
+        out.swap(text);
         return true;
     }
     catch (...)

@@ -165,6 +165,23 @@ TEST_F(RecallManagerTest, RemoveRestartsTheExtentCount)
     ExpectFirstWriteAtSixtyFourthExtent("/f");
 }
 
+// The count belongs to the file's recall, not to one Initialize: a recall that goes on after a
+// new Initialize is still written on its 64th extent event.
+TEST_F(RecallManagerTest, ExtentCountOutlivesDeInitialize)
+{
+    ASSERT_FALSE(Recall("/f", 100).IsError());
+    for (ULONG event = 1; event <= 10; ++event)
+        ASSERT_FALSE(Extent("/f", event, event).IsError());
+    ASSERT_FALSE(manager.DeInitialize().IsError());
+    ASSERT_FALSE(manager.Initialize(dir.Path()).IsError());
+
+    for (ULONG event = 11; event <= 63; ++event)
+        ASSERT_FALSE(Extent("/f", event, event).IsError());
+    EXPECT_EQ("0", Stored("/f", "ErrorCode"));
+    ASSERT_FALSE(Extent("/f", 64, 64).IsError());
+    EXPECT_EQ("64", Stored("/f", "ErrorCode"));
+}
+
 TEST_F(RecallManagerTest, ContainerAndStatusEventsAreWrittenAtOnce)
 {
     ASSERT_FALSE(Recall("/f", 2).IsError());

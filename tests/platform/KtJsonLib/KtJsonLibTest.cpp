@@ -17,6 +17,20 @@ TEST(KtJsonLibTest, ObjectRoundTripsThroughText)
     EXPECT_EQ(object, back);
 }
 
+TEST(KtJsonLibTest, TextIsOneCompactObject)
+{
+    json_spirit::mObject object;
+    std::string text = "stale";
+    ASSERT_TRUE(KtJson::Serialize(object, text));
+    EXPECT_EQ("{}", text);
+
+    object["b"] = json_spirit::mValue::object({{"inner", json_spirit::mValue::array({1, "x"})}});
+    object["a"] = -1.5;
+    object["c"] = "t\"ext";
+    ASSERT_TRUE(KtJson::Serialize(object, text));
+    EXPECT_EQ("{\"a\":-1.5,\"b\":{\"inner\":[1,\"x\"]},\"c\":\"t\\\"ext\"}", text);
+}
+
 TEST(KtJsonLibTest, TextThatIsNotAnObjectGivesAnEmptyObject)
 {
     for (const char* text : {"", "{", "{\"a\":", "[1,2]", "42", "\"s\"", "null", "{\"a\":1} trailing"})
