@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/AutoLock.h"
+#include "foundation/ErrorPropagation.h"
 #include "foundation/FXCriticalSection.h"
 #include "foundation/FXLockableResource.h"
 #include "foundation/KtCriticalSection.h"

@@ -1,5 +1,6 @@
 #include "recall/FileExtentRecallDBManager.h"
 
+#include "foundation/ErrorPropagation.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "recall/FileExtentRecallDBManagerPrivate.h"
 
@@ -39,12 +40,6 @@ CZuError Run(CFileExtentRecallDBManagerPrivate* priv, Operation operation)
     }
 }
 
-CZuError Pushed(CZuError err, const FXCodeLocation& location)
-{
-    if (err.IsError())
-        return err.Push(location);
-    return err;
-}
 } // namespace
 
 CFileExtentRecallDBManager::CFileExtentRecallDBManager() : m_private(new (std::nothrow) CFileExtentRecallDBManagerPrivate)
@@ -55,71 +50,61 @@ CFileExtentRecallDBManager::~CFileExtentRecallDBManager() = default;
 
 CZuError CFileExtentRecallDBManager::Initialize(const std::string& dbDirectory)
 {
-    return Pushed(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.Initialize(dbDirectory); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.Initialize(dbDirectory); }));
 }
 
 CZuError CFileExtentRecallDBManager::DeInitialize()
 {
-    return Pushed(Run(m_private.get(), [](CFileExtentRecallDBManagerPrivate& p) { return p.DeInitialize(); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [](CFileExtentRecallDBManagerPrivate& p) { return p.DeInitialize(); }));
 }
 
 CZuError CFileExtentRecallDBManager::OnFileRecallItem(const std::string& path, CFileRecallItemPtr item)
 {
-    return Pushed(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.OnFileRecallItem(path, item); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.OnFileRecallItem(path, item); }));
 }
 
 CZuError CFileExtentRecallDBManager::OnContainerItem(const std::string& path, CFileExtentRecallContainerItemPtr item)
 {
-    return Pushed(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.OnContainerItem(path, item); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.OnContainerItem(path, item); }));
 }
 
 CZuError CFileExtentRecallDBManager::OnExtentItem(const std::string& path, CFileExtentRecallExtentItemPtr item)
 {
-    return Pushed(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.OnExtentItem(path, item); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.OnExtentItem(path, item); }));
 }
 
 CZuError CFileExtentRecallDBManager::UpdateStatus(const std::string& path, CFileExtentRecallStatusPtr status)
 {
-    return Pushed(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.UpdateStatus(path, status); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.UpdateStatus(path, status); }));
 }
 
 CZuError CFileExtentRecallDBManager::UpdateAttributes(const std::string& path, ULONG attributes)
 {
-    return Pushed(
-        Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.UpdateAttributes(path, attributes); }),
-        FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(
+        Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.UpdateAttributes(path, attributes); }));
 }
 
 CZuError CFileExtentRecallDBManager::UpdateFileTimeStamps(const std::string& path, ULONGLONG creationTime,
                                                           ULONGLONG lastAccessTime, ULONGLONG lastWriteTime,
                                                           ULONGLONG changeTime)
 {
-    return Pushed(Run(m_private.get(),
+    FX_RETURN_PROPAGATED(Run(m_private.get(),
                       [&](CFileExtentRecallDBManagerPrivate& p) {
                           return p.UpdateFileTimeStamps(path, creationTime, lastAccessTime, lastWriteTime, changeTime);
-                      }),
-                  FX_CODE_LOCATION);
+                      }));
 }
 
 CZuError CFileExtentRecallDBManager::GetAllRecalledFiles(
     const std::function<CZuError(boost::shared_ptr<CFileExtentRecallFileReport>)>& callback)
 {
-    return Pushed(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.GetAllRecalledFiles(callback); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.GetAllRecalledFiles(callback); }));
 }
 
 CZuError CFileExtentRecallDBManager::GetRecalledFileReport(const std::string& path,
                                                            CFileExtentRecallFileReportPtr& report)
 {
-    return Pushed(
-        Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.GetRecalledFileReport(path, report); }),
-        FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(
+        Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.GetRecalledFileReport(path, report); }));
 }
 
 CZuError CFileExtentRecallDBManager::GetRecalledFileMetaData(const std::string& path, std::string& metadata)
@@ -130,22 +115,19 @@ CZuError CFileExtentRecallDBManager::GetRecalledFileMetaData(const std::string& 
         return err.Push(FX_CODE_LOCATION);
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
-    return Pushed(Run(m_private.get(),
+    FX_RETURN_PROPAGATED(Run(m_private.get(),
                       [&](CFileExtentRecallDBManagerPrivate&) {
                           metadata = report->Metadata.StubData;
                           return CZuError::Success();
-                      }),
-                  FX_CODE_LOCATION);
+                      }));
 }
 
 CZuError CFileExtentRecallDBManager::Remove(const std::string& path)
 {
-    return Pushed(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.Remove(path); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [&](CFileExtentRecallDBManagerPrivate& p) { return p.Remove(path); }));
 }
 
 CZuError CFileExtentRecallDBManager::Flush()
 {
-    return Pushed(Run(m_private.get(), [](CFileExtentRecallDBManagerPrivate& p) { return p.Flush(); }),
-                  FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(Run(m_private.get(), [](CFileExtentRecallDBManagerPrivate& p) { return p.Flush(); }));
 }

@@ -1,6 +1,7 @@
 #include "restore/FileExtentRestoreHandler.h"
 
 #include "cache/FileExtentPersist.h"
+#include "foundation/ErrorPropagation.h"
 #include "foundation/Log.h"
 #include "foundation/MakeSharedNothrow.h"
 #include "network/FileExtentRestoreNWHandler.h"
@@ -163,12 +164,8 @@ CZuError CFileExtentRestoreHandler::Initialize(const std::string& dbDirectory, b
 
     d->strDBDir = dbDirectory;
     d->bDistributedRestore = isDistributedRestore;
-    CZuError error = CreateFileExtentReader();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    error = CreateFileExtentWriter(fnSendXDRMsgToFIR, fnSendXMLMsgToFIR, maxItemsToPersistInBlock);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CreateFileExtentReader());
+    FX_RETURN_IF_ERROR(CreateFileExtentWriter(fnSendXDRMsgToFIR, fnSendXMLMsgToFIR, maxItemsToPersistInBlock));
     return CZuError::Success();
 }
 
@@ -181,9 +178,7 @@ CZuError CFileExtentRestoreHandler::CreateFileExtentReader()
     d->ptrDBHandler = boost::make_shared_nothrow<CFileExtentRestoreDBHandler>(*d->ptrDB);
     if (!d->ptrDBHandler)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-    CZuError error = d->ptrDBHandler->CreateTable();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(d->ptrDBHandler->CreateTable());
 
     boost::shared_ptr<IFileExtentPersist<CRestoringItemAndVersion, CRestoredItem>> persist =
         boost::make_shared_nothrow<CFileExtentPersistToLocalDB>(d->ptrDBHandler);
@@ -254,9 +249,7 @@ void CFileExtentRestoreHandler::ReleaseStore()
 CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path, ULONG version,
                                                     CFileExtentContainerItemRestoreReportPtr report)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No container report for [%s]",
                                        path.c_str());
@@ -276,28 +269,24 @@ CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path, ULO
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "Too many extents [%llu] for [%s]",
                                        static_cast<unsigned long long>(report->GetNoOfExtents()), path.c_str());
     }
-    error = d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), record);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), record));
     return CZuError::Success();
 }
 
 CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, ULONG version,
                                                  CFileExtentExtentItemRestoreReportPtr report)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No extent report for [%s]",
                                        path.c_str());
     const CRestoringItemAndVersion key(path, version);
     CRestoredItem record;
-    error = d->ptrWriterCache->Get(key, record);
+    // A distributed writer cannot read: a record it no longer holds comes from the local table.
+    CZuError error = d->ptrWriterCache->Get(key, record);
     if (IsMissingOrUnreadable(error))
         error = d->ptrReaderCache->Get(key, record);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(error);
 
     const ULONGLONG extent = report->GetExtentNumber();
     const bool hasBits = record.ExtentBitmap && !record.ExtentBitmap->empty();
@@ -311,25 +300,19 @@ CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, ULONG 
     record.Status = report->GetRestoreStatus();
     if (hasBits)
         record.ExtentBitmap->set(static_cast<size_t>(extent));
-    error = d->ptrWriterCache->Update(key, record);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(d->ptrWriterCache->Update(key, record));
     return CZuError::Success();
 }
 
 CZuError CFileExtentRestoreHandler::GetContainerItemData(const std::string& path, ULONG version,
                                                          CFileExtentContainerItemRestoreReportPtr& report)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
                                        "No container report to fill for [%s]", path.c_str());
     CRestoredItem record;
-    error = d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), record);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), record));
     report->SetRestoredFilePath(record.RestoredFilePath.value_or(std::string()));
     report->SetErrCode(record.ErrorCode.value_or(0));
     report->SetNoOfExtents(static_cast<ULONGLONG>(record.NumOfExtents.value_or(0)));
@@ -346,13 +329,9 @@ CZuError CFileExtentRestoreHandler::IsContainerItemSkipped(const std::string& pa
 {
     skipped = true;
     errorCode = 0;
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
     CRestoredItem record;
-    error = d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), record);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), record));
     const RestoreStatus status = record.Status.value_or(PROGRESSING);
     skipped = status == SKIPPED || status == FAILED;
     errorCode = static_cast<int>(record.ErrorCode.value_or(0));
@@ -361,12 +340,8 @@ CZuError CFileExtentRestoreHandler::IsContainerItemSkipped(const std::string& pa
 
 CZuError CFileExtentRestoreHandler::GetRestoredItem(const std::string& path, ULONG version, CRestoredItem& item)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    error = d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), item);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), item));
     return CZuError::Success();
 }
 
@@ -375,61 +350,43 @@ CZuError CFileExtentRestoreHandler::GetContainerItemStatus(const std::string& pa
 {
     status = SUCCESS;
     CRestoredItem record;
-    CZuError error = GetRestoredItem(path, version, record);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(GetRestoredItem(path, version, record));
     status = record.Status.value_or(PROGRESSING);
     return CZuError::Success();
 }
 
 CZuError CFileExtentRestoreHandler::Remove(const std::string& path, ULONG version)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    error = d->ptrWriterCache->Delete(CRestoringItemAndVersion(path, version));
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(d->ptrWriterCache->Delete(CRestoringItemAndVersion(path, version)));
     return CZuError::Success();
 }
 
 CZuError CFileExtentRestoreHandler::Flush()
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    error = d->ptrWriterCache->FlushSync();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(d->ptrWriterCache->FlushSync());
     return CZuError::Success();
 }
 
 CZuError CFileExtentRestoreHandler::ResetContainerItemEntry(const std::string& path, ULONG version)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
     CRestoredItem record;
     record.Reset();
     record.FilePath = path;
     record.RestoredItemVersion = version;
-    error = d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), record);
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), record));
     return CZuError::Success();
 }
 
 CZuError CFileExtentRestoreHandler::UpdateStatus()
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
     // A table handler of its own: it updates rows while its own enumeration is still open.
     CFileExtentRestoreDBHandler table(*d->ptrDB);
-    error = table.CreateTable();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    error = table.GetAllRestoredItems([&table](const CRestoredItem& record) {
+    FX_RETURN_IF_ERROR(table.CreateTable());
+    CZuError error = table.GetAllRestoredItems([&table](const CRestoredItem& record) {
         if (record.Status && (*record.Status == FAILED || *record.Status == SKIPPED))
             return CZuError::Success();
         CZuError updated = table.Update(record.FilePath, record.RestoredItemVersion, DecidedStatusUpdate(record));
@@ -447,14 +404,9 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItems(
     const std::function<CZuError(const std::string&, unsigned int, const CFileExtentContainerItemRestoreReport&)>&
         callback)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    error = d->ptrDBHandler->GetAllRestoredItems([&callback](const CRestoredItem& record) {
-        CZuError delivered = CallHost(callback, record.FilePath, record.RestoredItemVersion, ReportFromRecord(record));
-        if (delivered.IsError())
-            return delivered.Push(FX_CODE_LOCATION);
-        return CZuError::Success();
+    FX_RETURN_IF_ERROR(CheckInitialized());
+    CZuError error = d->ptrDBHandler->GetAllRestoredItems([&callback](const CRestoredItem& record) {
+        FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, record.RestoredItemVersion, ReportFromRecord(record)));
     });
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
@@ -465,14 +417,9 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItemsByTaskId(
     INT taskId,
     const std::function<CZuError(const std::string&, const CFileExtentContainerItemRestoreReport&)>& callback)
 {
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    error = d->ptrDBHandler->GetAllRestoredItemsByTaskId(taskId, [&callback](const CRestoredItem& record) {
-        CZuError delivered = CallHost(callback, record.FilePath, ReportFromRecord(record));
-        if (delivered.IsError())
-            return delivered.Push(FX_CODE_LOCATION);
-        return CZuError::Success();
+    FX_RETURN_IF_ERROR(CheckInitialized());
+    CZuError error = d->ptrDBHandler->GetAllRestoredItemsByTaskId(taskId, [&callback](const CRestoredItem& record) {
+        FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, ReportFromRecord(record)));
     });
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
@@ -482,9 +429,7 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItemsByTaskId(
 CZuError CFileExtentRestoreHandler::GetAllRestoredItemsCount(ULONGLONG& count)
 {
     count = 0;
-    CZuError error = CheckInitialized();
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
+    FX_RETURN_IF_ERROR(CheckInitialized());
     return d->ptrDBHandler->GetCount(count);
 }
 
