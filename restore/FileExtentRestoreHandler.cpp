@@ -7,6 +7,7 @@
 #include "network/FileExtentRestoreNWHandler.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "restore/FileExtentRestoreHandlerPrivate.h"
+#include "restore/records/ExtentRuns.h"
 
 #include <new>
 #include <stdexcept>
@@ -282,11 +283,7 @@ CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, ULONG 
                                        path.c_str());
     const CRestoringItemAndVersion key(path, version);
     CRestoredItem record;
-    // A distributed writer cannot read: a record it no longer holds comes from the local table.
-    CZuError error = d->ptrWriterCache->Get(key, record);
-    if (IsMissingOrUnreadable(error))
-        error = d->ptrReaderCache->Get(key, record);
-    FX_RETURN_IF_ERROR(error);
+    FX_RETURN_IF_ERROR(ReadCurrentRecord(key, record));
 
     const ULONGLONG extent = report->GetExtentNumber();
     const bool hasBits = record.ExtentBitmap && !record.ExtentBitmap->empty();
@@ -302,6 +299,33 @@ CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, ULONG 
         record.ExtentBitmap->set(static_cast<size_t>(extent));
     FX_RETURN_IF_ERROR(d->ptrWriterCache->Update(key, record));
     return CZuError::Success();
+}
+
+CZuError CFileExtentRestoreHandler::ReadCurrentRecord(const CRestoringItemAndVersion& key, CRestoredItem& record)
+{
+    // A distributed writer cannot read: a record it no longer holds comes from the local table.
+    CZuError error = d->ptrWriterCache->Get(key, record);
+    if (IsMissingOrUnreadable(error))
+        error = d->ptrReaderCache->Get(key, record);
+    FX_RETURN_PROPAGATED(error);
+}
+
+CZuError CFileExtentRestoreHandler::GetMissingExtents(
+    const std::string& path, ULONG version, const std::function<CZuError(ULONGLONG first, ULONGLONG count)>& callback)
+{
+    FX_RETURN_IF_ERROR(CheckInitialized());
+    CRestoredItem record;
+    FX_RETURN_IF_ERROR(ReadCurrentRecord(CRestoringItemAndVersion(path, version), record));
+    if (!record.ExtentBitmap)
+        return CZuError::Success();
+    FX_RETURN_PROPAGATED(CExtentRuns::ForEachMissing(
+        *record.ExtentBitmap, [&callback](ULONGLONG first, ULONGLONG count) { return CallHost(callback, first, count); }));
+}
+
+CZuError CFileExtentRestoreHandler::GetMissingExtents(
+    const std::string& path, const std::function<CZuError(ULONGLONG first, ULONGLONG count)>& callback)
+{
+    return GetMissingExtents(path, 0, callback);
 }
 
 CZuError CFileExtentRestoreHandler::GetContainerItemData(const std::string& path, ULONG version,

@@ -52,6 +52,13 @@ public:
     virtual CZuError GetContainerItemData(const std::string& path, CFileExtentContainerItemRestoreReportPtr& report);
     virtual CZuError IsContainerItemSkipped(const std::string& path, bool& skipped, int& errorCode);
     virtual CZuError Remove(const std::string& path);
+    // Calls back once per run of consecutive extents not yet reported, in ascending order, from
+    // the record's current state (the caches first, flushed or not; the table otherwise). A file
+    // with every extent reported gets no call. Unknown item: ERROR_NOT_FOUND.
+    virtual CZuError GetMissingExtents(const std::string& path, ULONG version,
+                                       const std::function<CZuError(ULONGLONG first, ULONGLONG count)>& callback);
+    virtual CZuError GetMissingExtents(const std::string& path,
+                                       const std::function<CZuError(ULONGLONG first, ULONGLONG count)>& callback);
 
     CZuError GetAllRestoredItemsCount(ULONGLONG& count);
     // Empty when the handler is not initialised.
@@ -65,6 +72,8 @@ protected:
 
 private:
     CZuError CheckInitialized() const;
+    // The record as the writer sees it: its cache, or the local table when the writer cannot read.
+    CZuError ReadCurrentRecord(const CRestoringItemAndVersion& key, CRestoredItem& record);
     void ReleaseStore();
 
     std::unique_ptr<CFileExtentRestoreHandlerPrivate> d;
