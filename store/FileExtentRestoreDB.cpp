@@ -7,6 +7,8 @@
 #include "store/FileExtentRestoreDBPrivate.h"
 #include "store/StoreError.h"
 
+#include <new>
+
 const char* const FileExtentLocalDBName = "FileExtentRestore.db";
 const char* const FileExtentRecallLocalDBName = "FileExtentRecall.db";
 
@@ -27,10 +29,17 @@ CZuError RemoveCompanion(const std::string& path)
 
 CFileExtentRestoreDB::CFileExtentRestoreDB(const std::string& directory, const std::string& fileName,
                                            unsigned int applicationDBVersion)
-    : FX::CDatabaseBase(0), m_private(new CFileExtentRestoreDBPrivate(applicationDBVersion))
+    : FX::CDatabaseBase(0), m_private(new (std::nothrow) CFileExtentRestoreDBPrivate(applicationDBVersion))
 {
-    SetDatabasePath(directory);
-    SetDatabaseName(fileName);
+    // A constructor has no result: without memory for the path, the file cannot be opened later.
+    try
+    {
+        SetDatabasePath(directory);
+        SetDatabaseName(fileName);
+    }
+    catch (const std::bad_alloc&)
+    {
+    }
 }
 
 CFileExtentRestoreDB::~CFileExtentRestoreDB()
@@ -122,12 +131,14 @@ CZuError CFileExtentRestoreDB::DuplicateTable(const std::string& source, const s
 
 unsigned int CFileExtentRestoreDB::GetApplicationDBVersion() const
 {
-    return m_private->ApplicationDBVersion;
+    return m_private ? m_private->ApplicationDBVersion : 0;
 }
 
 CZuError CFileExtentRestoreDB::ReadUserVersion()
 {
-    return CStoreError::Guard(FX_CODE_LOCATION, [&] {
+    if (!m_private)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    return CStoreError::Guard([&] {
         boost::shared_ptr<FX::CSQLite3Query> query;
         CZuError err = Query("PRAGMA USER_VERSION;", query);
         if (err.IsError())
@@ -139,6 +150,8 @@ CZuError CFileExtentRestoreDB::ReadUserVersion()
 
 CZuError CFileExtentRestoreDB::GetApplicationDBVersionFromDB()
 {
+    if (!m_private)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     const std::string setVersion = FXString::Format("PRAGMA USER_VERSION=%u;", m_private->ApplicationDBVersion);
     CZuError err = ReadUserVersion();
     if (err.IsError())

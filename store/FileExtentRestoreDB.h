@@ -43,14 +43,21 @@ public:
     CZuError GetApplicationDBVersionFromDB();
     unsigned int GetApplicationDBVersion() const;
 
+    // The longest text or BLOB the file stores, in bytes: a bitmap of more extents cannot be written.
+    using FX::CDatabaseBase::GetMaxLength;
+
     // What the table handlers use.
+    using FX::CDatabaseBase::BeginTransaction;
+    using FX::CDatabaseBase::CommitTransaction;
     using FX::CDatabaseBase::CompileStatement;
     using FX::CDatabaseBase::CreateTable;
     using FX::CDatabaseBase::DeleteAllRows;
     using FX::CDatabaseBase::Execute;
     using FX::CDatabaseBase::GetDatabase;
     using FX::CDatabaseBase::GetDatabaseName;
+    using FX::CDatabaseBase::IsInTransaction;
     using FX::CDatabaseBase::Query;
+    using FX::CDatabaseBase::RollbackTransaction;
     using FX::CDatabaseBase::SqlSafeString;
 
 private:

@@ -1,3 +1,4 @@
+#include "foundation/ErrorPropagation.h"
 #include "store/FileExtentRestoreDBHandler.h"
 
 #include "platform/ZuUtils/FXString.h"
@@ -9,6 +10,11 @@ namespace FILEEXTENT_RESTORE
 template class CRecordTableT<CRestoredItem, CRestoredItemColumns>;
 
 CFileExtentRestoreDBHandler::CFileExtentRestoreDBHandler(CFileExtentRestoreDB& db) : CRecordTableT(db)
+{
+}
+
+CFileExtentRestoreDBHandler::CFileExtentRestoreDBHandler(CFileExtentRestoreDB& db, const std::string& tableName)
+    : CRecordTableT(db, tableName)
 {
 }
 
@@ -25,28 +31,31 @@ CRestoredItem CFileExtentRestoreDBHandler::KeyOf(const std::string& path, ULONG 
 CZuError CFileExtentRestoreDBHandler::GetFileExtentRestoreItemByFilePath(const std::string& path, ULONG version,
                                                                           CRestoredItem& item)
 {
-    return RecordTableDetail::Pushed(GetByKey(KeyOf(path, version), item), FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(GetByKey(KeyOf(path, version), item));
 }
 
 CZuError CFileExtentRestoreDBHandler::GetAllRestoredItemsByTaskId(
     int taskId, const std::function<CZuError(const CRestoredItem&)>& fn)
 {
-    return RecordTableDetail::Pushed(EnumerateWhere(FXString::Format("%s=%d", "TaskId", taskId), fn),
-                                     FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(EnumerateWhere(FXString::Format("%s=%d", "TaskId", taskId), fn));
 }
 
 CZuError CFileExtentRestoreDBHandler::Delete(const std::string& path, ULONG version)
 {
-    return RecordTableDetail::Pushed(DeleteByKey(KeyOf(path, version)), FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(DeleteByKey(KeyOf(path, version)));
 }
 
 CZuError CFileExtentRestoreDBHandler::Update(const std::string& path, ULONG version, const CRestoredItem& item)
 {
-    return RecordTableDetail::Pushed(UpdateByKey(KeyOf(path, version), item), FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(UpdateByKey(KeyOf(path, version), item));
 }
 
 CZuError CFileExtentRestoreDBHandler::AddorUpdate(const std::string& path, ULONG version, const CRestoredItem& item)
 {
+    // One statement when the item carries its own key; otherwise the update names one row and
+    // the insert another, as two statements do.
+    if (item.FilePath == path && item.RestoredItemVersion == version)
+        FX_RETURN_PROPAGATED(UpsertByKey(item));
     return AddIfNotFound(Update(path, version, item), item);
 }
 } // namespace FILEEXTENT_RESTORE

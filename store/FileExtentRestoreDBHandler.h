@@ -21,6 +21,8 @@ class CFileExtentRestoreDBHandler : public CRecordTableT<CRestoredItem, CRestore
 {
 public:
     explicit CFileExtentRestoreDBHandler(CFileExtentRestoreDB& db);
+    // The same rows in a table of another name.
+    CFileExtentRestoreDBHandler(CFileExtentRestoreDB& db, const std::string& tableName);
     ~CFileExtentRestoreDBHandler();
 
     using CRecordTableT::GetTableName;
@@ -32,6 +34,10 @@ public:
     using CRecordTableT::GetAllRestoredItems;
     using CRecordTableT::GetCount;
     using CRecordTableT::DeleteAll;
+    using CRecordTableT::BeginTransaction;
+    using CRecordTableT::CommitTransaction;
+    using CRecordTableT::RollbackTransaction;
+    using CRecordTableT::IsInTransaction;
 
     CZuError GetFileExtentRestoreItemByFilePath(const std::string& path, ULONG version, CRestoredItem& item);
     CZuError GetAllRestoredItemsByTaskId(int taskId, const std::function<CZuError(const CRestoredItem&)>& fn);

@@ -1,3 +1,4 @@
+#include "foundation/ErrorPropagation.h"
 #include "store/FileRecallDBHandler.h"
 
 #include "store/RecalledItemColumns.h"
@@ -11,8 +12,6 @@ template class CRecordTableT<FILEEXTENTRECALLDB::CRecalledItem, FILEEXTENTRECALL
 
 namespace FILEEXTENTRECALLDB
 {
-using FILEEXTENT_RESTORE::RecordTableDetail::Pushed;
-
 CFileRecallDBHandler::CFileRecallDBHandler(FILEEXTENT_RESTORE::CFileExtentRestoreDB& db) : CRecordTableT(db)
 {
 }
@@ -28,17 +27,17 @@ CRecalledItem CFileRecallDBHandler::KeyOf(const std::string& path)
 
 CZuError CFileRecallDBHandler::Delete(const std::string& path)
 {
-    return Pushed(DeleteByKey(KeyOf(path)), FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(DeleteByKey(KeyOf(path)));
 }
 
 CZuError CFileRecallDBHandler::GetFileExtentRecalledItemByFilePath(const std::string& path, CRecalledItem& item)
 {
-    return Pushed(GetByKey(KeyOf(path), item), FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(GetByKey(KeyOf(path), item));
 }
 
 CZuError CFileRecallDBHandler::Update(const std::string& path, const CRecalledItem& item)
 {
-    return Pushed(UpdateByKey(KeyOf(path), item), FX_CODE_LOCATION);
+    FX_RETURN_PROPAGATED(UpdateByKey(KeyOf(path), item));
 }
 
 // Both calls go through the interface, so a derived handler's Update or Add is honoured.

@@ -31,6 +31,11 @@ public:
     // Writes the fields of item that hold a value into the row of path.
     virtual CZuError Update(const std::string& path, const CRecalledItem& item) = 0;
     virtual CZuError AddorUpdate(const std::string& path, const CRecalledItem& item) = 0;
+    // One write transaction over many writes; see CRecordTableT.
+    virtual CZuError BeginTransaction() = 0;
+    virtual CZuError CommitTransaction() = 0;
+    virtual CZuError RollbackTransaction() = 0;
+    virtual bool IsInTransaction() = 0;
 };
 
 class CRecalledItemColumns;

@@ -29,6 +29,8 @@ void CRecordBinder::BindValue(const boost::optional<std::uint32_t>& value)
 
 void CRecordBinder::BindValue(const boost::optional<bool>& value)
 {
+    if (!value && m_mode == AllColumnsAsIs)
+        return BindNull();
     m_statement.Bind(m_next++, value && *value ? 1 : 0);
 }
 

@@ -12,29 +12,38 @@
 namespace FILEEXTENT_RESTORE
 {
 // Column visitor that binds a record to the '?' parameters of a statement in column order.
-// An optional without a value binds NULL, except a flag, which binds 0.
 class CRecordBinder
 {
 public:
     enum Mode
     {
-        AllColumns,
-        KeysOnly
+        AllColumns,        // every column; an absent field binds NULL, an absent flag 0 (an insert)
+        AllColumnsAsIs,    // every column; an absent field, a flag too, binds NULL (an upsert)
+        KeysOnly,          // the key columns (a WHERE clause)
+        PresentFieldsOnly, // the fields that hold a value, keys left out (a SET list)
     };
 
-    CRecordBinder(FX::CSQLite3Statement& statement, Mode mode) : m_statement(statement), m_mode(mode), m_next(1) {}
+    CRecordBinder(FX::CSQLite3Statement& statement, Mode mode, int firstIndex = 1)
+        : m_statement(statement), m_mode(mode), m_next(firstIndex)
+    {
+    }
 
     template <class T>
     void Key(const char*, const T& value)
     {
-        BindValue(value);
-    }
-    template <class T>
-    void Field(const char*, const T& value)
-    {
-        if (m_mode == AllColumns)
+        if (m_mode != PresentFieldsOnly)
             BindValue(value);
     }
+    template <class T>
+    void Field(const char*, const boost::optional<T>& value)
+    {
+        if (m_mode == KeysOnly || (m_mode == PresentFieldsOnly && !value))
+            return;
+        BindValue(value);
+    }
+
+    // The index the next parameter would take.
+    int Next() const { return m_next; }
 
 private:
     void BindValue(const std::string& value);

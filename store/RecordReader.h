@@ -11,51 +11,53 @@
 
 namespace FILEEXTENT_RESTORE
 {
-// Column visitor that fills every member of a record from the query's current row, so each
-// optional holds a value afterwards; NULL reads as empty text, 0, false or an empty bitmap.
+// Column visitor that fills every member of a record from the query's current row, whose
+// columns stand in the layout's order; each optional holds a value afterwards. NULL reads as
+// empty text, 0, false or an empty bitmap.
 class CRecordReader
 {
 public:
-    explicit CRecordReader(const FX::CSQLite3Query& query) : m_query(query) {}
+    explicit CRecordReader(const FX::CSQLite3Query& query) : m_query(query), m_next(0) {}
 
     template <class T>
-    void Key(const char* name, T& value)
+    void Key(const char*, T& value)
     {
-        Read(name, value);
+        Read(m_next++, value);
     }
     template <class T>
-    void Field(const char* name, T& value)
+    void Field(const char*, T& value)
     {
-        Read(name, value);
+        Read(m_next++, value);
     }
 
 private:
-    void Read(const char* name, std::string& value);
-    void Read(const char* name, std::uint32_t& value);
-    void Read(const char* name, boost::optional<std::string>& value);
-    void Read(const char* name, boost::optional<std::uint32_t>& value);
-    void Read(const char* name, boost::optional<bool>& value);
-    void Read(const char* name, boost::optional<std::int64_t>& value);
-    void Read(const char* name, boost::optional<std::int32_t>& value);
-    void Read(const char* name, boost::optional<CExtentBitmap>& value);
+    void Read(int index, std::string& value);
+    void Read(int index, std::uint32_t& value);
+    void Read(int index, boost::optional<std::string>& value);
+    void Read(int index, boost::optional<std::uint32_t>& value);
+    void Read(int index, boost::optional<bool>& value);
+    void Read(int index, boost::optional<std::int64_t>& value);
+    void Read(int index, boost::optional<std::int32_t>& value);
+    void Read(int index, boost::optional<CExtentBitmap>& value);
 
     // Statuses (enums) from their number; other types from text through
     // FromColumnText(text, value), found by argument-dependent lookup, into a fresh value.
     template <class T>
-    void Read(const char* name, boost::optional<T>& value)
+    void Read(int index, boost::optional<T>& value)
     {
         if constexpr (std::is_enum<T>::value)
         {
-            value = static_cast<T>(m_query.GetIntField(name, 0));
+            value = static_cast<T>(m_query.GetIntField(index, 0));
         }
         else
         {
             T fresh{};
-            FromColumnText(m_query.GetStringField(name, ""), fresh);
-            value = fresh;
+            FromColumnText(m_query.GetStringField(index, ""), fresh);
+            value = std::move(fresh);
         }
     }
 
     const FX::CSQLite3Query& m_query;
+    int m_next;
 };
 } // namespace FILEEXTENT_RESTORE

@@ -1,6 +1,5 @@
 #include "store/RecordTable.h"
 
-#include "foundation/Log.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "platform/ZuUtils/FXString.h"
 #include "store/FileExtentRestoreDB.h"
@@ -36,17 +35,21 @@ bool CRecordTable::Exists()
     return m_db.DoesTableExist(m_name);
 }
 
-CZuError CRecordTable::Create(const std::string& columnList, const std::string& insertSql,
-                              const std::string& selectSql)
+CZuError CRecordTable::Create(const CRecordTableSql& sql)
 {
-    CZuError err = m_db.CreateTable(m_name, columnList);
+    CZuError err = m_db.CreateTable(m_name, sql.columnList);
     if (err.IsError())
         return CStoreError::WithMessage(
             err, FX_CODE_LOCATION,
             FXString::Format("TableName=[%s], DB=[%s]", m_name.c_str(), m_db.GetDatabaseName().c_str()));
-    err = Prepare(insertSql, m_insert);
+    m_sql = sql;
+    err = Prepare(sql.insert, m_insert);
     if (!err.IsError())
-        err = Prepare(selectSql, m_selectByKey);
+        err = Prepare(sql.selectByKey, m_selectByKey);
+    if (!err.IsError())
+        err = Prepare(sql.deleteByKey, m_deleteByKey);
+    if (!err.IsError())
+        err = Prepare(sql.upsert, m_upsert);
     if (err.IsError())
     {
         Close();
@@ -56,7 +59,7 @@ CZuError CRecordTable::Create(const std::string& columnList, const std::string& 
     return CZuError::Success();
 }
 
-CZuError CRecordTable::Prepare(const std::string& sql, boost::shared_ptr<FX::CSQLite3Statement>& statement)
+CZuError CRecordTable::Prepare(const std::string& sql, StatementPtr& statement)
 {
     CZuError err = m_db.CompileStatement(sql, statement);
     if (err.IsError())
@@ -68,6 +71,9 @@ void CRecordTable::Close()
 {
     m_insert.reset();
     m_selectByKey.reset();
+    m_deleteByKey.reset();
+    m_upsert.reset();
+    m_updates.clear();
 }
 
 CZuError CRecordTable::CheckOpened() const
@@ -78,7 +84,7 @@ CZuError CRecordTable::CheckOpened() const
     return CZuError::Success();
 }
 
-CZuError CRecordTable::CheckPrepared(const boost::shared_ptr<FX::CSQLite3Statement>& statement) const
+CZuError CRecordTable::CheckPrepared(const StatementPtr& statement) const
 {
     CZuError err = CheckOpened();
     if (err.IsError())
@@ -104,7 +110,7 @@ CZuError CRecordTable::Count(ULONGLONG& count)
     CZuError err = CheckOpened();
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
-    return CStoreError::Guard(FX_CODE_LOCATION, [&] {
+    return CStoreError::Guard([&] {
         std::string sql = FXString::Format("SELECT count(*) FROM %s;", m_name.c_str());
         count = static_cast<ULONGLONG>(m_db.GetDatabase().ExecScalarInt64(sql, 0));
         return CZuError::Success();
@@ -121,19 +127,36 @@ CZuError CRecordTable::DeleteAll()
     return CZuError::Success();
 }
 
+CZuError CRecordTable::RunChange(const StatementPtr& statement, const BindFn& bind, int& changed)
+{
+    changed = 0;
+    return CStoreError::Guard([&] {
+        CResetOnExit reset(*statement);
+        bind(*statement);
+        changed = statement->ExecDML();
+        return CZuError::Success();
+    });
+}
+
 CZuError CRecordTable::Insert(const BindFn& bind)
 {
     CZuError err = CheckPrepared(m_insert);
-    if (err.IsError())
-        return err.Push(FX_CODE_LOCATION);
-    err = CStoreError::Guard(FX_CODE_LOCATION, [&] {
-        CResetOnExit reset(*m_insert);
-        bind(*m_insert);
-        m_insert->ExecDML();
-        return CZuError::Success();
-    });
+    int changed = 0;
+    if (!err.IsError())
+        err = RunChange(m_insert, bind, changed);
     if (FXErrorUtil::IsSQLite(err, SQLitePrimaryKeyViolation))
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_ALREADY_EXISTS);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CRecordTable::Upsert(const BindFn& bind)
+{
+    CZuError err = CheckPrepared(m_upsert);
+    int changed = 0;
+    if (!err.IsError())
+        err = RunChange(m_upsert, bind, changed);
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
     return CZuError::Success();
@@ -144,7 +167,7 @@ CZuError CRecordTable::SelectOne(const BindFn& bindKey, const ReadFn& read)
     CZuError err = CheckPrepared(m_selectByKey);
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
-    err = CStoreError::Guard(FX_CODE_LOCATION, [&] {
+    err = CStoreError::Guard([&] {
         CResetOnExit reset(*m_selectByKey);
         bindKey(*m_selectByKey);
         boost::shared_ptr<FX::CSQLite3Query> query = m_selectByKey->ExecQuery();
@@ -163,10 +186,9 @@ CZuError CRecordTable::Enumerate(const std::string& condition, const RowFn& onRo
     CZuError err = CheckOpened();
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
-    std::string sql = condition.empty()
-                          ? FXString::Format("SELECT * FROM %s;", m_name.c_str())
-                          : FXString::Format("SELECT * FROM %s WHERE %s;", m_name.c_str(), condition.c_str());
-    err = CStoreError::Guard(FX_CODE_LOCATION, [&] {
+    std::string sql = "SELECT " + m_sql.selectList + " FROM " + m_name;
+    sql += condition.empty() ? ";" : " WHERE " + condition + ";";
+    err = CStoreError::Guard([&] {
         boost::shared_ptr<FX::CSQLite3Query> query;
         CZuError queryErr = m_db.Query(sql, query);
         if (queryErr.IsError())
@@ -186,13 +208,12 @@ CZuError CRecordTable::Enumerate(const std::string& condition, const RowFn& onRo
     return CZuError::Success();
 }
 
-CZuError CRecordTable::DeleteWhere(const std::string& condition)
+CZuError CRecordTable::DeleteByKey(const BindFn& bindKey)
 {
-    CZuError err = CheckOpened();
-    if (err.IsError())
-        return err.Push(FX_CODE_LOCATION);
+    CZuError err = CheckPrepared(m_deleteByKey);
     int changed = 0;
-    err = m_db.Execute(FXString::Format("DELETE FROM %s WHERE %s;", m_name.c_str(), condition.c_str()), changed);
+    if (!err.IsError())
+        err = RunChange(m_deleteByKey, bindKey, changed);
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
     if (changed == 0)
@@ -200,38 +221,66 @@ CZuError CRecordTable::DeleteWhere(const std::string& condition)
     return CZuError::Success();
 }
 
-CZuError CRecordTable::UpdateWhere(const std::string& assignments, const std::string& condition,
-                                   const std::vector<std::string>& blobs)
+CZuError CRecordTable::UpdateStatement(std::uint32_t mask, StatementPtr& statement)
 {
-    CZuError err = CheckOpened();
-    if (err.IsError())
-        return err.Push(FX_CODE_LOCATION);
-    std::string sql = FXString::Format("UPDATE %s SET ", m_name.c_str()) + assignments;
-    FXString::RemoveRight(sql, ", ");
-    sql += " WHERE " + condition + ";";
-    FX_LOG(5, "sql stmnt: '%s'", sql.c_str());
-    err = RunUpdate(sql, blobs);
+    std::map<std::uint32_t, StatementPtr>::const_iterator found = m_updates.find(mask);
+    if (found != m_updates.end())
+    {
+        statement = found->second;
+        return CZuError::Success();
+    }
+    CZuError err = CStoreError::Guard([&] {
+        CZuError prepareErr = Prepare(m_sql.updateByKey(mask), statement);
+        if (!prepareErr.IsError())
+            m_updates[mask] = statement;
+        return prepareErr;
+    });
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
     return CZuError::Success();
 }
 
-CZuError CRecordTable::RunUpdate(const std::string& sql, const std::vector<std::string>& blobs)
+CZuError CRecordTable::UpdateByKey(std::uint32_t mask, const BindFn& bind)
 {
-    boost::shared_ptr<FX::CSQLite3Statement> statement;
-    CZuError err = m_db.CompileStatement(sql, statement);
+    CZuError err = CheckPrepared(m_insert);
+    StatementPtr statement;
+    if (!err.IsError())
+        err = UpdateStatement(mask, statement);
+    int changed = 0;
+    if (!err.IsError())
+        err = RunChange(statement, bind, changed);
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
-    return CStoreError::Guard(FX_CODE_LOCATION, [&] {
-        for (size_t i = 0; i < blobs.size(); ++i)
-        {
-            FX_LOG(5, "sql bind: '%s'", blobs[i].c_str());
-            statement->Bind(static_cast<int>(i + 1), reinterpret_cast<const unsigned char*>(blobs[i].data()),
-                            static_cast<int>(blobs[i].size()));
-        }
-        if (statement->ExecDML() == 0)
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
-        return CZuError::Success();
-    });
+    if (changed == 0)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
+    return CZuError::Success();
+}
+
+CZuError CRecordTable::BeginTransaction()
+{
+    CZuError err = CheckOpened();
+    if (!err.IsError())
+        err = m_db.BeginTransaction();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CRecordTable::CommitTransaction()
+{
+    CZuError err = m_db.CommitTransaction();
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+void CRecordTable::RollbackTransaction()
+{
+    m_db.RollbackTransaction();
+}
+
+bool CRecordTable::IsInTransaction()
+{
+    return m_db.IsInTransaction();
 }
 } // namespace FILEEXTENT_RESTORE

@@ -25,10 +25,11 @@
 //
 // The handler then derives publicly from CRecordTableT<Record, Layout[, Interface]>, which
 // gives it GetTableName, DoesTableExist, CreateTable, CloseTable, DuplicateTable, Add,
-// GetAllRestoredItems, GetCount and DeleteAll (overriding Interface's pure virtuals of those
-// signatures), and writes its key-taking operations in one line each over the protected
-// GetByKey, DeleteByKey, UpdateByKey, EnumerateWhere and AddIfNotFound, passing a record
-// that holds only the key. Its .cpp includes RecordTableTImpl.h and instantiates
+// GetAllRestoredItems, GetCount, DeleteAll and the transaction operations (overriding
+// Interface's pure virtuals of those signatures), and writes its key-taking operations in one
+// line each over the protected GetByKey, DeleteByKey, UpdateByKey, UpsertByKey, EnumerateWhere
+// and AddIfNotFound, passing a record that holds only the key. Every write uses a statement
+// prepared once. Its .cpp includes RecordTableTImpl.h and instantiates
 // `template class CRecordTableT<...>;`; its header says `extern template class ...`.
 // See FileExtentRestoreDBHandler for a complete example.
 
@@ -57,7 +58,7 @@ public:
 
     std::string GetTableName();
     bool DoesTableExist();
-    // Makes the table and prepares the insert and lookup statements.
+    // Makes the table and prepares its statements.
     CZuError CreateTable();
     // Releases the prepared statements; only CreateTable or destruction should follow.
     CZuError CloseTable();
@@ -69,8 +70,19 @@ public:
     CZuError GetCount(ULONGLONG& count);
     CZuError DeleteAll();
 
+    // One write transaction over many writes (BEGIN IMMEDIATE ... COMMIT) on the database's
+    // connection. Writes of other threads on that connection wait until it ends. Commit ends
+    // the transaction even when it fails; IsInTransaction turns false when SQLite undid the
+    // transaction by itself (a full disk, an I/O error).
+    CZuError BeginTransaction();
+    CZuError CommitTransaction();
+    CZuError RollbackTransaction();
+    bool IsInTransaction();
+
 protected:
+    // The table's name is the layout's unless another is given (a second table of the same rows).
     explicit CRecordTableT(CFileExtentRestoreDB& db);
+    CRecordTableT(CFileExtentRestoreDB& db, const std::string& tableName);
     ~CRecordTableT();
     CRecordTableT(const CRecordTableT&) = delete;
     CRecordTableT& operator=(const CRecordTableT&) = delete;
@@ -81,10 +93,18 @@ protected:
     CZuError DeleteByKey(const Record& key);
     // Writes the fields of item that hold a value into the row of key.
     CZuError UpdateByKey(const Record& key, const Record& item);
+    // The row of item's key, inserted with every column when it is not stored (as Add), else
+    // updated in the fields of item that hold a value (as UpdateByKey): one statement.
+    CZuError UpsertByKey(const Record& item);
     // The result of an update, or, when it found no row, the result of Add(item).
     CZuError AddIfNotFound(const CZuError& updateResult, const Record& item);
 
 private:
+    CZuError CheckTable() const;
+    // The level-5 trace of an update: the statement as SQL text, and its bitmap.
+    static void TraceUpdate(const std::string& table, const Record& key, const Record& item);
+
+    // Empty only when it could not be allocated: every operation then fails with ERROR_OUTOFMEMORY.
     std::unique_ptr<CRecordTable> m_table;
 };
 } // namespace FILEEXTENT_RESTORE

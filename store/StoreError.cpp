@@ -1,5 +1,7 @@
 #include "store/StoreError.h"
 
+#include "foundation/ErrorContext.h"
+
 namespace FILEEXTENT_RESTORE
 {
 CZuError CStoreError::FromException(const FX::CSQLite3Exception& e, const FXCodeLocation& where)
@@ -11,10 +13,6 @@ CZuError CStoreError::FromException(const FX::CSQLite3Exception& e, const FXCode
 
 CZuError CStoreError::WithMessage(const CZuError& cause, const FXCodeLocation& where, const std::string& message)
 {
-    const std::vector<FXCodeLocation>& trail = cause.GetLocations();
-    CZuError error(cause.GetKind(), cause.GetCode(), message, trail.empty() ? where : trail.front());
-    for (size_t i = 1; i < trail.size(); ++i)
-        error.Push(trail[i]);
-    return error.Push(where);
+    return CErrorContext::Wrap(cause, where, message);
 }
 } // namespace FILEEXTENT_RESTORE

@@ -12,9 +12,11 @@ namespace FX
 {
 namespace
 {
-// Runs an engine call and turns what it throws into the returned error.
+// Runs an engine call and turns what it throws into the returned error, located at the caller
+// (made only then).
 template <class Fn>
-CZuError Guarded(const FXCodeLocation& location, Fn&& fn)
+CZuError Guarded(Fn&& fn, const char* file = __builtin_FILE(), const char* function = __builtin_FUNCTION(),
+                 int line = __builtin_LINE())
 {
     try
     {
@@ -23,11 +25,13 @@ CZuError Guarded(const FXCodeLocation& location, Fn&& fn)
     }
     catch (const CSQLite3Exception& e)
     {
-        return FXErrorUtil::ErrorSQLite(location, static_cast<unsigned int>(e.errorCode()), "%s", e.what());
+        return FXErrorUtil::ErrorSQLite(FXCodeLocation(FXCodeLocation::BaseName(file), function, line),
+                                        static_cast<unsigned int>(e.errorCode()), "%s", e.what());
     }
     catch (const std::bad_alloc&)
     {
-        return FXErrorUtil::ErrorWin32(location, ERROR_OUTOFMEMORY);
+        return FXErrorUtil::ErrorWin32(FXCodeLocation(FXCodeLocation::BaseName(file), function, line),
+                                       ERROR_OUTOFMEMORY);
     }
 }
 } // namespace
@@ -49,7 +53,7 @@ int CDatabaseBase::OnProgress(void* context)
 
 CZuError CDatabaseBase::OpenDatabase()
 {
-    return Guarded(FX_CODE_LOCATION, [&] { m_db.Open(); });
+    return Guarded([&] { m_db.Open(); });
 }
 
 int CDatabaseBase::ProgressHandler()
@@ -97,7 +101,7 @@ CZuError CDatabaseBase::DeleteTable(const std::string& name)
 bool CDatabaseBase::DoesTableExist(const std::string& name)
 {
     bool exists = false;
-    CZuError err = Guarded(FX_CODE_LOCATION, [&] { exists = m_db.TableExists(name); });
+    CZuError err = Guarded([&] { exists = m_db.TableExists(name); });
     return !err.IsError() && exists;
 }
 
@@ -128,16 +132,43 @@ CZuError CDatabaseBase::Execute(const std::string& sql)
 CZuError CDatabaseBase::Execute(const std::string& sql, int& changed)
 {
     changed = 0;
-    return Guarded(FX_CODE_LOCATION, [&] { changed = m_db.ExecDML(sql); });
+    return Guarded([&] { changed = m_db.ExecDML(sql); });
 }
 
 CZuError CDatabaseBase::Query(const std::string& sql, boost::shared_ptr<CSQLite3Query>& query)
 {
-    return Guarded(FX_CODE_LOCATION, [&] { query = m_db.ExecQuery(sql); });
+    return Guarded([&] { query = m_db.ExecQuery(sql); });
+}
+
+CZuError CDatabaseBase::BeginTransaction()
+{
+    return Guarded([&] { m_db.BeginTransaction(); });
+}
+
+CZuError CDatabaseBase::CommitTransaction()
+{
+    return Guarded([&] { m_db.CommitTransaction(); });
+}
+
+void CDatabaseBase::RollbackTransaction()
+{
+    m_db.RollbackTransaction();
+}
+
+bool CDatabaseBase::IsInTransaction()
+{
+    return m_db.IsInTransaction();
+}
+
+std::int64_t CDatabaseBase::GetMaxLength()
+{
+    std::int64_t length = 0;
+    Guarded([&] { length = m_db.GetMaxLength(); });
+    return length;
 }
 
 CZuError CDatabaseBase::CompileStatement(const std::string& sql, boost::shared_ptr<CSQLite3Statement>& statement)
 {
-    return Guarded(FX_CODE_LOCATION, [&] { statement = m_db.CompileStatement(sql); });
+    return Guarded([&] { statement = m_db.CompileStatement(sql); });
 }
 } // namespace FX

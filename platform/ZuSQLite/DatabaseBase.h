@@ -5,6 +5,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <cstdint>
 #include <string>
 
 namespace FX
@@ -49,6 +50,15 @@ public:
     CZuError Query(const std::string& sql, boost::shared_ptr<CSQLite3Query>& query);
     CZuError CompileStatement(const std::string& sql, boost::shared_ptr<CSQLite3Statement>& statement);
     CSQLite3DB& GetDatabase() { return m_db; }
+
+    // One write transaction on the connection; see CSQLite3DB. CommitTransaction ends it even
+    // when it fails, and RollbackTransaction always ends it.
+    CZuError BeginTransaction();
+    CZuError CommitTransaction();
+    void RollbackTransaction();
+    bool IsInTransaction();
+    // The longest text or BLOB the engine stores, in bytes (0 when the file cannot be opened).
+    std::int64_t GetMaxLength();
 
 private:
     static int OnProgress(void* context);

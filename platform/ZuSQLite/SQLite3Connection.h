@@ -2,6 +2,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <mutex>
 #include <string>
 
 struct sqlite3;
@@ -32,10 +33,17 @@ public:
     // Throws the given result code with the connection's current message.
     [[noreturn]] void Throw(int code) const;
 
+    // Writers take this: a statement that changes rows for its run, a transaction from its
+    // BEGIN to its end. Threads share the connection, and a write of one thread must not slip
+    // into (and be rolled back with) another thread's transaction. Recursive, so the writes of
+    // a transaction take it again on the same thread.
+    std::recursive_mutex& WriteLock() { return m_writeLock; }
+
 private:
     explicit CSQLite3Connection(sqlite3* db) : m_db(db) {}
     void Configure();
 
     sqlite3* m_db;
+    std::recursive_mutex m_writeLock;
 };
 } // namespace FX

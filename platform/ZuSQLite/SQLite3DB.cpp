@@ -1,9 +1,12 @@
 #include "platform/ZuSQLite/SQLite3DB.h"
 
 #include "platform/ZuSQLite/SQLite3Connection.h"
+#include "platform/ZuSQLite/SQLite3Exception.h"
 #include "platform/ZuSQLite/SQLite3Query.h"
 #include "platform/ZuSQLite/SQLite3Statement.h"
 #include "platform/ZuSQLite/SQLite3StatementHandle.h"
+
+#include <sqlite3.h>
 
 namespace FX
 {
@@ -37,6 +40,7 @@ void CSQLite3DB::Open()
 
 void CSQLite3DB::Close()
 {
+    RollbackTransaction();
     if (m_connection)
         m_connection->Close();
     m_connection.reset();
@@ -76,6 +80,60 @@ std::int64_t CSQLite3DB::ExecScalarInt64(const std::string& sql, std::int64_t nu
     if (query->Eof())
         return nullValue;
     return query->GetBigIntField(0, nullValue);
+}
+
+void CSQLite3DB::BeginTransaction()
+{
+    boost::shared_ptr<CSQLite3Connection> connection = Connection();
+    std::unique_lock<std::recursive_mutex> lock(connection->WriteLock());
+    int rc = sqlite3_exec(connection->Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        connection->Throw(sqlite3_extended_errcode(connection->Handle()));
+    lock.release();
+    m_transaction = connection;
+}
+
+void CSQLite3DB::CommitTransaction()
+{
+    if (!m_transaction)
+        throw CSQLite3Exception(SQLITE_MISUSE, "No transaction to commit");
+    int rc = m_transaction->IsOpen() ? sqlite3_exec(m_transaction->Handle(), "COMMIT;", nullptr, nullptr, nullptr)
+                                     : SQLITE_MISUSE;
+    if (rc == SQLITE_OK)
+    {
+        EndTransaction();
+        return;
+    }
+    const int code = m_transaction->IsOpen() ? sqlite3_extended_errcode(m_transaction->Handle()) : rc;
+    const std::string message = m_transaction->IsOpen() ? sqlite3_errmsg(m_transaction->Handle()) : sqlite3_errstr(rc);
+    RollbackTransaction();
+    throw CSQLite3Exception(code, message.c_str());
+}
+
+void CSQLite3DB::RollbackTransaction()
+{
+    if (!m_transaction)
+        return;
+    if (m_transaction->IsOpen() && !sqlite3_get_autocommit(m_transaction->Handle()))
+        sqlite3_exec(m_transaction->Handle(), "ROLLBACK;", nullptr, nullptr, nullptr);
+    EndTransaction();
+}
+
+void CSQLite3DB::EndTransaction()
+{
+    boost::shared_ptr<CSQLite3Connection> connection;
+    connection.swap(m_transaction);
+    connection->WriteLock().unlock();
+}
+
+bool CSQLite3DB::IsInTransaction()
+{
+    return m_transaction && m_transaction->IsOpen() && !sqlite3_get_autocommit(m_transaction->Handle());
+}
+
+std::int64_t CSQLite3DB::GetMaxLength()
+{
+    return sqlite3_limit(Connection()->Handle(), SQLITE_LIMIT_LENGTH, -1);
 }
 
 bool CSQLite3DB::TableExists(const std::string& name)

@@ -42,10 +42,25 @@ public:
     std::int64_t ExecScalarInt64(const std::string& sql, std::int64_t nullValue);
     bool TableExists(const std::string& name);
 
+    // One write transaction (BEGIN IMMEDIATE), held by the calling thread until it commits or
+    // rolls back; other threads' writes wait for it. Commit ends the transaction either way:
+    // when COMMIT fails, the transaction is rolled back before the failure is thrown.
+    void BeginTransaction();
+    void CommitTransaction();
+    // Never throws; ends the transaction whether or not the engine had already undone it.
+    void RollbackTransaction();
+    // False once the engine has undone an open transaction by itself (a full disk, an I/O error).
+    bool IsInTransaction();
+    // The longest text, BLOB or row the engine stores (SQLITE_LIMIT_LENGTH), in bytes.
+    std::int64_t GetMaxLength();
+
 private:
     const boost::shared_ptr<CSQLite3Connection>& Connection();
+    void EndTransaction();
 
     std::string m_path;
+    // The connection of the open transaction, whose write lock this thread holds.
+    boost::shared_ptr<CSQLite3Connection> m_transaction;
     ProgressFn m_progress;
     void* m_progressContext;
     boost::shared_ptr<CSQLite3Connection> m_connection;

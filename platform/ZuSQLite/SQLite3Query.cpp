@@ -66,7 +66,11 @@ std::int64_t CSQLite3Query::GetBigIntField(int index, std::int64_t nullValue) co
 
 std::string CSQLite3Query::GetStringField(const char* name, const char* nullValue) const
 {
-    int index = FieldIndex(name);
+    return GetStringField(FieldIndex(name), nullValue);
+}
+
+std::string CSQLite3Query::GetStringField(int index, const char* nullValue) const
+{
     if (CheckField(index))
         return nullValue ? nullValue : "";
     sqlite3_stmt* statement = m_statement->Get();
@@ -78,7 +82,11 @@ std::string CSQLite3Query::GetStringField(const char* name, const char* nullValu
 
 const unsigned char* CSQLite3Query::GetBlobField(const char* name, int& length) const
 {
-    int index = FieldIndex(name);
+    return GetBlobField(FieldIndex(name), length);
+}
+
+const unsigned char* CSQLite3Query::GetBlobField(int index, int& length) const
+{
     length = 0;
     if (CheckField(index))
         return nullptr;

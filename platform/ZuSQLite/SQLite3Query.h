@@ -25,8 +25,10 @@ public:
     std::int64_t GetBigIntField(const char* name, std::int64_t nullValue) const;
     std::int64_t GetBigIntField(int index, std::int64_t nullValue) const;
     std::string GetStringField(const char* name, const char* nullValue) const;
+    std::string GetStringField(int index, const char* nullValue) const;
     // The field's bytes, valid until the cursor moves; NULL gives null and length 0.
     const unsigned char* GetBlobField(const char* name, int& length) const;
+    const unsigned char* GetBlobField(int index, int& length) const;
 
 private:
     int FieldIndex(const char* name) const;

@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
 namespace FX
 {
 CSQLite3Statement::CSQLite3Statement(const boost::shared_ptr<CSQLite3StatementHandle>& statement)
@@ -62,6 +64,7 @@ private:
 int CSQLite3Statement::ExecDML()
 {
     sqlite3* db = m_statement->Connection().Handle();
+    std::lock_guard<std::recursive_mutex> write(m_statement->Connection().WriteLock());
     // DDL leaves sqlite3_changes() at the previous statement's count; the totals do not move for it.
     // The connection is shared by threads: only this statement may move the totals meanwhile.
     CConnectionLock lock(db);

@@ -23,7 +23,7 @@ public:
 
     // The engine statement; throws SQLITE_MISUSE once the connection was closed.
     sqlite3_stmt* Get() const;
-    const CSQLite3Connection& Connection() const { return *m_connection; }
+    CSQLite3Connection& Connection() const { return *m_connection; }
     // True when a row is ready, false when the statement is done; throws on failure.
     bool Step();
     void Reset();

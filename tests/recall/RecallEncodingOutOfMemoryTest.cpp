@@ -2,6 +2,8 @@
 // fails. Unarmed they only forward to malloc/free.
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "recall/FileExtentRecallReport.h"
+#include "store/FileRecallDBHandler.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -97,5 +99,27 @@ TEST(RecallEncodingOutOfMemoryTest, WritingMetadataNeverReportsALostTextAsSucces
         EXPECT_TRUE(back == metadata) << "allocation " << n << " wrote: " << text;
     }
     EXPECT_GT(outOfMemory, 0);
+}
+// A table handler made while memory runs out does not throw out of its constructor: its
+// operations report ERROR_OUTOFMEMORY instead (or the engine's own out-of-memory code).
+TEST(RecallEncodingOutOfMemoryTest, TableHandlerMadeWithoutMemoryReportsInsteadOfThrowing)
+{
+    TempDir dir;
+    FILEEXTENT_RESTORE::CFileExtentRestoreDB db(dir.Path(), "FileExtentRecall.db", 1);
+    bool failed = true;
+    for (long n = 0; failed && n < 1000; ++n)
+    {
+        CZuError err;
+        EXPECT_NO_THROW(err = WithAllocationFailing(n, [&] {
+                            CFileRecallDBHandler handler(db);
+                            return handler.CreateTable();
+                        }, failed)) << "allocation " << n;
+        if (err.IsError())
+        {
+            EXPECT_TRUE(FXErrorUtil::IsWin32(err, ERROR_OUTOFMEMORY) || FXErrorUtil::IsSQLite(err, 7))
+                << "allocation " << n << ": " << err.AsString();
+        }
+    }
+    EXPECT_FALSE(failed) << "the handler never got through";
 }
 } // namespace

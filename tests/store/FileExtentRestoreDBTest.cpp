@@ -96,7 +96,7 @@ TEST_F(FileExtentRestoreDBTest, DuplicateReplacesOrCreatesTheDestination)
 
     CZuError err = db->DuplicateTable("Absent", "Other");
     EXPECT_TRUE(FXErrorUtil::IsSQLite(err, 1));
-    EXPECT_EQ("Failed to duplicate table [Absent] to [Other]", err.GetMessage());
+    EXPECT_EQ("Failed to duplicate table [Absent] to [Other]: no such table: Absent", err.GetMessage());
 }
 
 TEST_F(FileExtentRestoreDBTest, RenameMovesTheTableAndRefusesATakenName)
@@ -106,7 +106,8 @@ TEST_F(FileExtentRestoreDBTest, RenameMovesTheTableAndRefusesATakenName)
     ASSERT_FALSE(db->Execute("CREATE TABLE B (X INT);").IsError());
     CZuError err = db->RenameTable("A", "B");
     EXPECT_TRUE(err.IsError());
-    EXPECT_EQ("Failed to rename table [A] to [B]", err.GetMessage());
+    EXPECT_EQ("Failed to rename table [A] to [B]: there is already another table or index with this name: B",
+              err.GetMessage());
     ASSERT_FALSE(db->RenameTable("A", "C").IsError());
     EXPECT_FALSE(db->DoesTableExist("A"));
     EXPECT_TRUE(db->DoesTableExist("C"));
