@@ -4,16 +4,20 @@
 #include "cache/FileExtentPersist.h"
 #include "cache/Record.h"
 #include "foundation/AutoLock.h"
+#include "foundation/ErrorContext.h"
 #include "foundation/FXCriticalSection.h"
 #include "foundation/MakeSharedNothrow.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
+#include "platform/ZuUtils/FXString.h"
 #include "platform/ZuUtils/ZuError.h"
 
 #include <boost/shared_ptr.hpp>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -27,10 +31,24 @@ enum CacheMode : std::int32_t
     CACHE_MODE_READ_WRITE = 2,
 };
 
+// How an error names the record of a key (the restore key has its own, found by its namespace).
+inline std::string DescribeKey(const std::string& key)
+{
+    return key;
+}
+template <class Key>
+std::string DescribeKey(const Key&)
+{
+    return "a record";
+}
+
 // Write-back cache of records in front of one persistence adapter. Records are kept in key
 // order and marked not dirty, dirty or deleted; dirty ones reach the adapter on a flush or
-// when the cache evicts, one at a time or in blocks. Every public operation holds the
-// cache's recursive lock for its whole duration, adapter calls included.
+// when the cache evicts, one at a time or in blocks, each such pass in one transaction of a
+// store that has them. A record counts as written only once the pass that wrote it committed;
+// a record the store refuses stays dirty and does not keep the others from being written.
+// Every public operation holds the cache's recursive lock for its whole duration, adapter
+// calls included; the private functions expect it held.
 template <class Key, class Value, class CompareItemFn, class DeleteItemFn>
 class CFileExtentDBCache
 {
@@ -63,7 +81,7 @@ public:
         else if (IsRecordDeleted(*pos->second))
             err = ReviveRecord(pos, value);
         else
-            err = ChangeRecord(*pos->second, value);
+            err = ChangeRecord(pos, value);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         return CZuError::Success();
@@ -78,7 +96,8 @@ public:
         return CZuError::Success();
     }
 
-    // Deletes in the store first, whatever the cache holds, then leaves a tombstone.
+    // Deletes in the store first, whatever the cache holds, then leaves a tombstone. A record
+    // the cache held is deleted even when the store never had it (it was not written yet).
     CZuError Delete(const Key& key)
     {
         auto_lock lock(&m_lock);
@@ -90,7 +109,12 @@ public:
         {
             if (IsRecordDeleted(*pos->second))
                 return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
+            CZuError err = Track(pos);
+            if (err.IsError())
+                return err.Push(FX_CODE_LOCATION);
             pos->second->state = RECORD_DELETED;
+            if (FXErrorUtil::IsWin32(persistErr, ERROR_NOT_FOUND))
+                persistErr = CZuError::Success();
         }
         else
         {
@@ -103,31 +127,32 @@ public:
         return CZuError::Success();
     }
 
-    // Writes every dirty record in key order and drops every tombstone. A record counts as
-    // written (not dirty) only once the write that carried it succeeded.
+    // Writes every dirty record in key order and drops every tombstone. A record the store
+    // refuses stays dirty while the others are written; the first failure is returned.
     CZuError FlushSync()
     {
         auto_lock lock(&m_lock);
         if (IsReadMode())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        CPendingBlock block;
-        for (Position pos = m_map.begin(); pos != m_map.end();)
-        {
-            if (IsRecordDeleted(*pos->second))
-            {
-                pos = m_map.erase(pos);
-                continue;
-            }
-            Position current = pos++;
-            if (!IsRecordDirty(*current->second))
-                continue;
-            CZuError err = FlushRecord(current, block);
-            if (err.IsError())
-                return err.Push(FX_CODE_LOCATION);
-        }
-        CZuError err = FlushBlock(block);
+        std::vector<Position> pending;
+        CZuError err = PendingInKeyOrder(pending);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
+        CWritePass pass(*this, CountDirty(pending));
+        for (Position pos : pending)
+        {
+            if (IsRecordDeleted(*pos->second))
+                Erase(pos);
+            else if (IsRecordDirty(*pos->second))
+                pass.Write(pos);
+            else
+                Untrack(pos);
+        }
+        pass.Finish();
+        for (Position pos : pass.Written())
+            MarkWritten(pos);
+        if (pass.FirstError().IsError())
+            return CZuError(pass.FirstError()).Push(FX_CODE_LOCATION);
         return CZuError::Success();
     }
 
@@ -142,12 +167,12 @@ public:
             return CZuError::Success();
         if (IsRecordDeleted(*pos->second))
         {
-            m_map.erase(pos);
+            Erase(pos);
             return CZuError::Success();
         }
         if (IsRecordDirty(*pos->second))
         {
-            CZuError err = PersistItem(pos->first, pos->second->value);
+            CZuError err = PersistItem(pos);
             if (err.IsError())
                 return err.Push(FX_CODE_LOCATION);
             MarkWritten(pos);
@@ -162,6 +187,28 @@ public:
         return m_map.size();
     }
 
+    // Changes the key's record where it lies, under the lock: change(Value&) returns a CZuError,
+    // and the record becomes dirty only when it succeeds. A record not cached is read through
+    // first, as Get does; a tombstone is ERROR_NOT_FOUND. No copy of the record is made.
+    template <class Change>
+    CZuError Modify(const Key& key, Change&& change)
+    {
+        auto_lock lock(&m_lock);
+        if (IsReadMode())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        Position pos = m_map.find(key);
+        CZuError err;
+        if (pos == m_map.end())
+            err = ReadThrough(key, pos);
+        else if (IsRecordDeleted(*pos->second))
+            err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
+        if (!err.IsError())
+            err = ChangeInPlace(pos, change);
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
 private:
     typedef CRecord<Value, DeleteItemFn> Record;
     typedef boost::shared_ptr<Record> RecordPtr;
@@ -169,22 +216,132 @@ private:
     typedef typename RecordMap::iterator Position;
     typedef std::vector<std::tuple<Key, Value>> ItemList;
 
+    // Records dropped from the front per eviction or overflow.
+    static constexpr std::size_t kEvictionStep = 64;
+
     // Records on their way to one batch write, with where they sit in the map, so that they
     // are marked written (or evicted) only after the batch succeeded.
     struct CPendingBlock
     {
         ItemList items;
         std::vector<Position> positions;
-
-        void Clear()
-        {
-            items.clear();
-            positions.clear();
-        }
     };
 
-    // Records dropped from the front per eviction or overflow.
-    static constexpr std::size_t kEvictionStep = 64;
+    // One write-back pass: the dirty records it is handed are written one at a time or in
+    // blocks, inside one transaction when the store has them and more than one record goes.
+    // Written() holds the records whose writes are in the store once Finish() returned.
+    class CWritePass
+    {
+    public:
+        CWritePass(CFileExtentDBCache& cache, std::size_t records)
+            : m_cache(cache), m_useTransaction(cache.m_persist->HasTransactions() && records > 1), m_open(false)
+        {
+        }
+        ~CWritePass()
+        {
+            if (m_open)
+                m_cache.m_persist->RollbackWrites();
+        }
+        CWritePass(const CWritePass&) = delete;
+        CWritePass& operator=(const CWritePass&) = delete;
+
+        // Hands one dirty record to the store, at once or with its block. False when the store
+        // refused it at once (its failure is kept); a block's fate is known at its write.
+        bool Write(Position pos)
+        {
+            if (!Begin())
+                return false;
+            if (m_cache.ShouldPersistImmediately())
+                return Written(m_cache.PersistItem(pos), {pos});
+            CZuError err = m_cache.AddItemToListOfItems(pos, m_block);
+            if (err.IsError())
+            {
+                Failed(err);
+                return false;
+            }
+            if (m_cache.IsMaxItemCountReachedToPersistInBlock(m_block))
+                WriteBlock();
+            return true;
+        }
+
+        void Finish()
+        {
+            WriteBlock();
+            if (!m_open)
+                return;
+            m_open = false;
+            CZuError err = m_cache.m_persist->CommitWrites();
+            if (err.IsError())
+            {
+                m_written.clear();
+                Failed(err.Push(FX_CODE_LOCATION));
+            }
+        }
+
+        const std::vector<Position>& Written() const { return m_written; }
+        const CZuError& FirstError() const { return m_firstError; }
+
+    private:
+        bool Begin()
+        {
+            if (!m_useTransaction || m_open || m_beginFailed)
+                return !m_beginFailed;
+            CZuError err = m_cache.m_persist->BeginWrites();
+            if (err.IsError())
+            {
+                // Nothing of this pass can be written: the store is busy or broken.
+                m_beginFailed = true;
+                Failed(err.Push(FX_CODE_LOCATION));
+                return false;
+            }
+            m_open = true;
+            return true;
+        }
+
+        void WriteBlock()
+        {
+            if (m_block.items.empty())
+                return;
+            std::vector<Position> positions;
+            positions.swap(m_block.positions);
+            CZuError err = m_cache.PersistItems(m_block.items);
+            m_block.items.clear();
+            Written(err, positions);
+        }
+
+        bool Written(const CZuError& err, const std::vector<Position>& positions)
+        {
+            if (!err.IsError())
+            {
+                m_written.insert(m_written.end(), positions.begin(), positions.end());
+                return true;
+            }
+            Failed(err);
+            // The store undid the transaction: what it held is not written. The rest of the
+            // pass goes on in a new one.
+            if (m_open && m_cache.m_persist->WritesLost())
+            {
+                m_cache.m_persist->RollbackWrites();
+                m_open = false;
+                m_written.clear();
+            }
+            return false;
+        }
+
+        void Failed(const CZuError& err)
+        {
+            if (!m_firstError.IsError())
+                m_firstError = err;
+        }
+
+        CFileExtentDBCache& m_cache;
+        const bool m_useTransaction;
+        bool m_open;
+        bool m_beginFailed = false;
+        CPendingBlock m_block;
+        std::vector<Position> m_written;
+        CZuError m_firstError;
+    };
 
     CZuError AddInternal(const Key& key, const Value& value)
     {
@@ -194,12 +351,13 @@ private:
         CZuError err = AddToCache(key, value, RECORD_DIRTY, pos);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
-        if (ShouldPersistImmediately())
+        if (ShouldWriteNewRecordsAtOnce())
         {
             // On failure the record stays dirty for a later flush, and no eviction runs.
-            err = PersistItemAndMarkNotDirty(pos);
+            err = PersistItem(pos);
             if (err.IsError())
                 return err.Push(FX_CODE_LOCATION);
+            MarkWritten(pos);
         }
         err = EvictItemsIfMaxCacheSizeReached();
         if (err.IsError())
@@ -228,21 +386,62 @@ private:
         return CZuError::Success();
     }
 
+    // A key not in the map, read from the store and cached clean.
+    CZuError ReadThrough(const Key& key, Position& pos)
+    {
+        Value value;
+        CZuError err = m_persist->Get(key, value);
+        if (!err.IsError())
+            err = UpdateInternal(key, value, RECORD_NOT_DIRTY, &pos);
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
+    template <class Change>
+    CZuError ChangeInPlace(Position pos, Change& change)
+    {
+        Record& record = *pos->second;
+        const bool wasPending = record.pendingSlot != Record::kNotPending;
+        CZuError err = Track(pos);
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+        try
+        {
+            err = change(record.value);
+        }
+        catch (...)
+        {
+            err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        if (err.IsError())
+        {
+            if (!wasPending)
+                Untrack(pos);
+            return err.Push(FX_CODE_LOCATION);
+        }
+        record.state = RECORD_DIRTY;
+        return CZuError::Success();
+    }
+
     // Inserts a key that is not in the map; above capacity it first flushes everything and
     // drops the smallest keys, which are all clean after the flush.
-    CZuError UpdateInternal(const Key& key, const Value& value, RecordState state)
+    CZuError UpdateInternal(const Key& key, const Value& value, RecordState state, Position* inserted = nullptr)
     {
         if (m_map.size() > m_maxCacheSize)
         {
             CZuError err = FlushSync();
+            if (!err.IsError())
+                err = DropFirstRecords(kEvictionStep);
             if (err.IsError())
                 return err.Push(FX_CODE_LOCATION);
-            DropFirstRecords(kEvictionStep);
         }
         Position pos;
         CZuError err = AddToCache(key, value, state, pos);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
+        if (inserted)
+            *inserted = pos;
         return CZuError::Success();
     }
 
@@ -259,6 +458,15 @@ private:
         catch (...)
         {
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        if (state != RECORD_NOT_DIRTY)
+        {
+            err = Track(pos);
+            if (err.IsError())
+            {
+                m_map.erase(pos);
+                return err.Push(FX_CODE_LOCATION);
+            }
         }
         return CZuError::Success();
     }
@@ -283,17 +491,21 @@ private:
         CZuError err = NewRecord(value, RECORD_DIRTY, fresh);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
+        // The tombstone's place in the pending list passes to its successor.
+        fresh->pendingSlot = pos->second->pendingSlot;
         pos->second = fresh;
         return CZuError::Success();
     }
 
     // A change to a cached record reaches the store only through a flush or an eviction.
-    CZuError ChangeRecord(Record& record, const Value& value)
+    CZuError ChangeRecord(Position pos, const Value& value)
     {
-        CZuError err = CopyValue(record.value, value);
+        CZuError err = Track(pos);
+        if (!err.IsError())
+            err = CopyValue(pos->second->value, value);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
-        record.state = RECORD_DIRTY;
+        pos->second->state = RECORD_DIRTY;
         return CZuError::Success();
     }
 
@@ -312,104 +524,191 @@ private:
         return CZuError::Success();
     }
 
-    // One dirty record of a flush: written now, or queued and written with its block.
-    CZuError FlushRecord(Position pos, CPendingBlock& block)
+    // The pending list: every dirty record and tombstone, so that a flush visits only them.
+    // A record knows its slot, so it leaves the list in constant time.
+    CZuError Track(Position pos)
     {
-        CZuError err = PersistItemOrAddToItemsList(pos, block);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        if (ShouldPersistImmediately())
-            MarkWritten(pos);
-        else if (IsMaxItemCountReachedToPersistInBlock(block))
-            err = FlushBlock(block);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
+        Record& record = *pos->second;
+        if (record.pendingSlot != Record::kNotPending)
+            return CZuError::Success();
+        try
+        {
+            m_pending.push_back(pos);
+        }
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        record.pendingSlot = m_pending.size() - 1;
         return CZuError::Success();
     }
 
-    // A failed block leaves its records dirty, so a later flush writes them again.
-    CZuError FlushBlock(CPendingBlock& block)
+    void Untrack(Position pos)
     {
-        CZuError err = PersistItems(block.items);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        for (Position pos : block.positions)
-            MarkWritten(pos);
-        block.Clear();
+        Record& record = *pos->second;
+        const std::size_t slot = record.pendingSlot;
+        if (slot == Record::kNotPending)
+            return;
+        Position last = m_pending.back();
+        m_pending[slot] = last;
+        last->second->pendingSlot = slot;
+        m_pending.pop_back();
+        record.pendingSlot = Record::kNotPending;
+    }
+
+    void Erase(Position pos)
+    {
+        Untrack(pos);
+        m_map.erase(pos);
+    }
+
+    // The pending records in key order: a walk of the map when most of it is pending, else a
+    // sort of the pending list.
+    CZuError PendingInKeyOrder(std::vector<Position>& ordered)
+    {
+        try
+        {
+            if (m_pending.size() * 2 >= m_map.size())
+            {
+                ordered.reserve(m_pending.size());
+                for (Position pos = m_map.begin(); pos != m_map.end(); ++pos)
+                    if (pos->second->pendingSlot != Record::kNotPending)
+                        ordered.push_back(pos);
+                return CZuError::Success();
+            }
+            ordered = m_pending;
+            std::sort(ordered.begin(), ordered.end(),
+                      [this](Position a, Position b) { return m_compare(a->first, b->first); });
+        }
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
         return CZuError::Success();
     }
 
-    // A failed block leaves its records in the map, dirty.
-    CZuError EvictBlock(CPendingBlock& block)
+    static std::size_t CountDirty(const std::vector<Position>& positions)
     {
-        CZuError err = PersistItems(block.items);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        for (Position pos : block.positions)
-            m_map.erase(pos);
-        block.Clear();
-        return CZuError::Success();
+        return static_cast<std::size_t>(std::count_if(positions.begin(), positions.end(),
+                                                      [](Position pos) { return IsRecordDirty(*pos->second); }));
     }
 
     void MarkWritten(Position pos)
     {
         if (IsWriteMode())
-            m_map.erase(pos);
-        else
-            pos->second->state = RECORD_NOT_DIRTY;
+            return Erase(pos);
+        pos->second->state = RECORD_NOT_DIRTY;
+        Untrack(pos);
     }
 
     // Drops the smallest keys, not the least recently used ones: a bounded step per record
-    // added. A dirty record leaves only once it was written.
+    // added. A dirty record leaves only once the pass that wrote it committed; one the store
+    // refuses stays, and the next keys leave in its place.
     CZuError EvictItemsIfMaxCacheSizeReached()
     {
         if (m_map.size() <= m_maxCacheSize)
             return CZuError::Success();
-        CPendingBlock block;
-        Position pos = m_map.begin();
-        for (std::size_t visited = 0; pos != m_map.end() && visited < kEvictionStep; ++visited)
+        std::vector<Position> candidates;
+        std::size_t dirty = 0;
+        try
         {
-            Position current = pos++;
-            CZuError err = EvictRecord(current, block);
-            if (err.IsError())
-                return err.Push(FX_CODE_LOCATION);
+            for (Position pos = m_map.begin(); pos != m_map.end() && candidates.size() < 2 * kEvictionStep; ++pos)
+            {
+                candidates.push_back(pos);
+                dirty += IsRecordDirty(*pos->second) ? 1 : 0;
+            }
         }
-        CZuError err = EvictBlock(block);
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        CWritePass pass(*this, dirty);
+        std::vector<Position> leaving;
+        std::size_t evicted = 0;
+        for (std::size_t i = 0; i < candidates.size() && evicted < kEvictionStep; ++i)
+        {
+            if (!IsRecordDirty(*candidates[i]->second))
+            {
+                leaving.push_back(candidates[i]);
+                ++evicted;
+            }
+            else if (pass.Write(candidates[i]))
+            {
+                ++evicted;
+            }
+        }
+        pass.Finish();
+        leaving.insert(leaving.end(), pass.Written().begin(), pass.Written().end());
+        CZuError err = Release(leaving, pass.Written());
+        if (!err.IsError())
+            err = pass.FirstError();
         if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
+            return CZuError(err).Push(FX_CODE_LOCATION);
         return CZuError::Success();
     }
 
-    CZuError EvictRecord(Position pos, CPendingBlock& block)
+    // Records leave the map: a store that keeps evicted records gets them first, and when it
+    // cannot take them they stay (those just written as clean records).
+    CZuError Release(const std::vector<Position>& leaving, const std::vector<Position>& written)
     {
-        if (!IsRecordDirty(*pos->second))
+        CZuError err = KeepEvicted(leaving);
+        if (err.IsError())
         {
-            m_map.erase(pos);
+            for (Position pos : written)
+                MarkWritten(pos);
+            return err.Push(FX_CODE_LOCATION);
+        }
+        for (Position pos : leaving)
+            Erase(pos);
+        return CZuError::Success();
+    }
+
+    CZuError KeepEvicted(const std::vector<Position>& leaving)
+    {
+        if (!m_persist->KeepsEvicted())
             return CZuError::Success();
+        ItemList items;
+        try
+        {
+            for (Position pos : leaving)
+                if (!IsRecordDeleted(*pos->second))
+                    items.emplace_back(pos->first, pos->second->value);
         }
-        CZuError err = PersistItemOrAddToItemsList(pos, block);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        if (ShouldPersistImmediately())
-            m_map.erase(pos);
-        else if (IsMaxItemCountReachedToPersistInBlock(block))
-            err = EvictBlock(block);
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        CZuError err = m_persist->KeepEvicted(items);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         return CZuError::Success();
     }
 
-    void DropFirstRecords(std::size_t count)
+    // After a full flush: the smallest keys, all clean, leave.
+    CZuError DropFirstRecords(std::size_t count)
     {
-        for (std::size_t dropped = 0; dropped < count && !m_map.empty(); ++dropped)
-            m_map.erase(m_map.begin());
-    }
-
-    CZuError PersistItem(const Key& key, const Value& value)
-    {
-        CZuError err = m_persist->Update(key, value);
+        std::vector<Position> leaving;
+        try
+        {
+            for (Position pos = m_map.begin(); pos != m_map.end() && leaving.size() < count; ++pos)
+                leaving.push_back(pos);
+        }
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        CZuError err = Release(leaving, std::vector<Position>());
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
+    // One record's write; a failure names the record.
+    CZuError PersistItem(Position pos)
+    {
+        CZuError err = m_persist->Update(pos->first, pos->second->value);
+        if (err.IsError())
+            return CErrorContext::Wrap(err, FX_CODE_LOCATION, "Failed to write [" + DescribeKey(pos->first) + "]");
         return CZuError::Success();
     }
 
@@ -419,24 +718,9 @@ private:
             return CZuError::Success();
         CZuError err = m_persist->Update(items);
         if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        return CZuError::Success();
-    }
-
-    CZuError PersistItemAndMarkNotDirty(Position pos)
-    {
-        CZuError err = PersistItem(pos->first, pos->second->value);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        pos->second->state = RECORD_NOT_DIRTY;
-        return CZuError::Success();
-    }
-
-    CZuError PersistItemOrAddToItemsList(Position pos, CPendingBlock& block)
-    {
-        CZuError err = ShouldPersistImmediately() ? PersistItemAndMarkNotDirty(pos) : AddItemToListOfItems(pos, block);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
+            return CErrorContext::Wrap(err, FX_CODE_LOCATION,
+                                       FXString::Format("Failed to write a block of [%zu] records from [%s]",
+                                                        items.size(), DescribeKey(std::get<0>(items.front())).c_str()));
         return CZuError::Success();
     }
 
@@ -460,19 +744,26 @@ private:
         return block.items.size() >= m_maxItemsToPersistInBlock;
     }
     bool ShouldPersistImmediately() const { return m_maxItemsToPersistInBlock <= 1; }
+    // A store with transactions takes new records with the next pass, one row each inside one
+    // transaction, instead of one transaction per record.
+    bool ShouldWriteNewRecordsAtOnce() const { return ShouldPersistImmediately() && !m_persist->HasTransactions(); }
     static bool IsRecordDirty(const Record& record) { return record.state == RECORD_DIRTY; }
     static bool IsRecordDeleted(const Record& record) { return record.state == RECORD_DELETED; }
     bool IsReadMode() const { return m_mode == CACHE_MODE_READ; }
     bool IsWriteMode() const { return m_mode == CACHE_MODE_WRITE; }
     bool IsReadWriteMode() const { return m_mode == CACHE_MODE_READ_WRITE; }
 
+    // Fixed after construction.
     CacheMode m_mode;
     boost::shared_ptr<Persist> m_persist;
     CompareItemFn m_compare;
     DeleteItemFn m_deleter;
     unsigned int m_maxCacheSize;
     unsigned int m_maxItemsToPersistInBlock;
+    // Guarded by m_lock.
     RecordMap m_map;
     mutable FXCriticalSection m_lock;
+    // Guarded by m_lock: the positions of every dirty record and tombstone in m_map.
+    std::vector<Position> m_pending;
 };
 } // namespace FILEEXTENT_RESTORE

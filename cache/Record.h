@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -17,7 +18,14 @@ template <class Value, class DeleteItemFn>
 class CRecord
 {
 public:
-    explicit CRecord(DeleteItemFn deleter) : state(RECORD_NOT_DIRTY), value(), deleter(std::move(deleter)) {}
+    // Where the record stands in its cache's list of records a flush has to visit (dirty
+    // records and tombstones); kNotPending when it is not there.
+    static const std::size_t kNotPending = static_cast<std::size_t>(-1);
+
+    explicit CRecord(DeleteItemFn deleter)
+        : state(RECORD_NOT_DIRTY), value(), deleter(std::move(deleter)), pendingSlot(kNotPending)
+    {
+    }
 
     ~CRecord()
     {
@@ -37,5 +45,6 @@ public:
     RecordState state;
     Value value;
     DeleteItemFn deleter;
+    std::size_t pendingSlot;
 };
 } // namespace FILEEXTENT_RESTORE

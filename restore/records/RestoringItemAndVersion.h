@@ -20,3 +20,9 @@ struct CRestoringItemAndVersion
     CRestoringItemAndVersion& operator=(const CRestoringItemAndVersion&) = default;
     CRestoringItemAndVersion& operator=(CRestoringItemAndVersion&&) = default;
 };
+
+// How an error names the record of a key.
+inline std::string DescribeKey(const CRestoringItemAndVersion& key)
+{
+    return key.Version == 0 ? key.FilePath : key.FilePath + "] version [" + std::to_string(key.Version);
+}

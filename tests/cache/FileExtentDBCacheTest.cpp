@@ -203,7 +203,9 @@ TEST_F(FileExtentDBCacheTest, FailedWriteThroughLeavesRecordDirty)
     EXPECT_EQ(persist->stored.count(K(1)), 1u);
 }
 
-TEST_F(FileExtentDBCacheTest, FailedFlushInImmediateModeStopsAtTheFailingRecord)
+// One record the store refuses must not keep the others out: they are written, it stays dirty,
+// and the failure names it.
+TEST_F(FileExtentDBCacheTest, FailedRecordInFlushStaysDirtyWhileTheOthersAreWritten)
 {
     auto cache = MakeCache(0);
     Fill(*cache, 0, 3);
@@ -212,11 +214,13 @@ TEST_F(FileExtentDBCacheTest, FailedFlushInImmediateModeStopsAtTheFailingRecord)
     CZuError err = cache->FlushSync();
     EXPECT_TRUE(FXErrorUtil::IsWin32(err, ERROR_NETWORK_UNREACHABLE));
     EXPECT_TRUE(IsLastPushedBy(err, "FlushSync"));
-    EXPECT_EQ(persist->CountOf(RecordingPersist::Single), 5u) << "the third record is not attempted";
+    EXPECT_NE(err.GetMessage().find(K(1).FilePath), std::string::npos) << err.GetMessage();
+    EXPECT_EQ(persist->CountOf(RecordingPersist::Single), 6u) << "the third record is written all the same";
+    EXPECT_EQ(*persist->stored[K(2)].TaskId, 2);
     ASSERT_FALSE(cache->FlushSync().IsError());
     auto written = persist->WrittenPaths();
-    EXPECT_EQ(std::vector<std::string>(written.begin() + 5, written.end()),
-              (std::vector<std::string>{K(1).FilePath, K(2).FilePath}));
+    EXPECT_EQ(std::vector<std::string>(written.begin() + 6, written.end()), (std::vector<std::string>{K(1).FilePath}));
+    EXPECT_EQ(*persist->stored[K(1)].TaskId, 2);
 }
 
 // A failed block must not lose its records: they stay dirty and the next flush sends them again.
@@ -228,13 +232,13 @@ TEST_F(FileExtentDBCacheTest, FailedBlockInFlushKeepsItsRecordsDirty)
     CZuError err = cache->FlushSync();
     EXPECT_TRUE(FXErrorUtil::IsWin32(err, ERROR_NETWORK_UNREACHABLE));
     EXPECT_TRUE(IsLastPushedBy(err, "FlushSync"));
-    ASSERT_EQ(persist->CountOf(RecordingPersist::Batch), 2u);
+    ASSERT_EQ(persist->CountOf(RecordingPersist::Batch), 3u) << "the block after the failed one goes all the same";
 
     ASSERT_FALSE(cache->FlushSync().IsError());
     auto batches = persist->CallsOf(RecordingPersist::Batch);
     ASSERT_EQ(batches.size(), 4u);
-    EXPECT_EQ(Paths(batches[2].keys), (std::vector<std::string>{K(3).FilePath, K(4).FilePath}));
-    EXPECT_EQ(Paths(batches[3].keys), (std::vector<std::string>{K(5).FilePath}));
+    EXPECT_EQ(Paths(batches[2].keys), (std::vector<std::string>{K(5).FilePath}));
+    EXPECT_EQ(Paths(batches[3].keys), (std::vector<std::string>{K(3).FilePath, K(4).FilePath}));
     EXPECT_EQ(persist->stored.size(), 5u);
 }
 
@@ -249,7 +253,8 @@ TEST_F(FileExtentDBCacheTest, BlockEvictionWritesBeforeRecordsLeave)
     EXPECT_EQ(persist->stored.size(), 5u);
 }
 
-// A block that fails during eviction keeps its records in the cache, dirty.
+// A block that fails during eviction keeps its records in the cache, dirty; the records after
+// it are evicted in their place.
 TEST_F(FileExtentDBCacheTest, FailedBlockInEvictionKeepsItsRecords)
 {
     auto cache = MakeCache(2, 4);
@@ -257,15 +262,15 @@ TEST_F(FileExtentDBCacheTest, FailedBlockInEvictionKeepsItsRecords)
     persist->failingBatches = {2};
     CZuError err = cache->Update(K(5), Item(K(5), 1));
     EXPECT_TRUE(FXErrorUtil::IsWin32(err, ERROR_NETWORK_UNREACHABLE));
-    EXPECT_EQ(cache->GetCachedCount(), 3u) << "only the written block left";
+    EXPECT_EQ(cache->GetCachedCount(), 2u) << "the failed block stays";
     EXPECT_EQ(TaskOf(*cache, K(3)), 1);
     EXPECT_EQ(persist->CountOf(RecordingPersist::Read), 0u);
 
     ASSERT_FALSE(cache->FlushSync().IsError());
     auto batches = persist->CallsOf(RecordingPersist::Batch);
     ASSERT_EQ(batches.size(), 4u);
-    EXPECT_EQ(Paths(batches[2].keys), (std::vector<std::string>{K(3).FilePath, K(4).FilePath}));
-    EXPECT_EQ(Paths(batches[3].keys), (std::vector<std::string>{K(5).FilePath}));
+    EXPECT_EQ(Paths(batches[2].keys), (std::vector<std::string>{K(5).FilePath}));
+    EXPECT_EQ(Paths(batches[3].keys), (std::vector<std::string>{K(3).FilePath, K(4).FilePath}));
     EXPECT_EQ(persist->stored.size(), 5u);
 }
 
