@@ -7,6 +7,7 @@
 #include "network/FileExtentRestoreNWHandler.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "restore/FileExtentRestoreHandlerPrivate.h"
+#include "restore/RestoreStatusPass.h"
 #include "restore/records/ExtentRuns.h"
 
 #include <new>
@@ -20,7 +21,10 @@ namespace
 const unsigned int kRestoreDBVersion = 1;
 const unsigned int kReaderBlockSize = 0;
 const unsigned int kMaxCacheSize = 5000;
-const std::uint32_t kIncompleteRestoreError = 0x1700003E;
+const char* const kEvictedItemsTable = "EvictedItems";
+// A row holds, beside its bitmap, its texts and a few numbers; this bounds those numbers and
+// the row's own header.
+const std::int64_t kRowOverhead = 128;
 
 // The host's callback runs inside the table's enumeration: what it throws becomes an error
 // there instead of unwinding through the library.
@@ -39,6 +43,45 @@ CZuError CallHost(const Callback& callback, Args&&... args)
     {
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_GEN_FAILURE, "Callback threw");
     }
+}
+
+// The key of the calling thread's current extent event: its text's storage is reused from one
+// event to the next, so an event allocates nothing.
+const CRestoringItemAndVersion& ReusedKey(const std::string& path, ULONG version)
+{
+    static thread_local CRestoringItemAndVersion key;
+    key.FilePath.assign(path);
+    key.Version = version;
+    return key;
+}
+
+// One extent report merged into its file's record: the status and error code of the latest
+// report, and the extent's bit. A number beyond a non-empty bitmap changes nothing.
+CZuError ApplyExtentReport(CRestoredItem& record, const std::string& path,
+                           const CFileExtentExtentItemRestoreReport& report)
+{
+    const ULONGLONG extent = report.GetExtentNumber();
+    const bool hasBits = record.ExtentBitmap && !record.ExtentBitmap->empty();
+    if (hasBits && extent >= record.ExtentBitmap->size())
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "Extent [%llu] of [%s] is beyond its [%zu] extents",
+                                       static_cast<unsigned long long>(extent), path.c_str(),
+                                       record.ExtentBitmap->size());
+    record.FilePath = path;
+    record.ErrorCode = report.GetErrCode();
+    record.Status = report.GetRestoreStatus();
+    if (hasBits)
+        record.ExtentBitmap->set(static_cast<size_t>(extent));
+    return CZuError::Success();
+}
+
+// The stored text cuts a path at its first NUL, and two paths would share one row.
+CZuError CheckPath(const std::string& path)
+{
+    if (path.find('\0') != std::string::npos)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "The path [%s] holds a NUL character",
+                                       path.c_str());
+    return CZuError::Success();
 }
 
 bool IsMissingOrUnreadable(const CZuError& error)
@@ -87,52 +130,6 @@ CFileExtentContainerItemRestoreReport ReportFromRecord(const CRestoredItem& reco
     return report;
 }
 
-// The four tests of a finished restore, in order; the first that fails is logged and decides.
-bool IsIncompleteRestore(const CRestoredItem& record)
-{
-    const char* path = record.FilePath.c_str();
-    if (record.RestoredFilePath.value_or(std::string()).empty())
-    {
-        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[Restored file path is empty].", path);
-        return true;
-    }
-    if (!record.ContainerItemRestored.value_or(false))
-    {
-        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[ContainerItem not restored].", path);
-        return true;
-    }
-    const ULONGLONG bits = record.ExtentBitmap ? record.ExtentBitmap->size() : 0;
-    const std::int64_t extents = record.NumOfExtents.value_or(0);
-    if (static_cast<std::int64_t>(bits) != extents)
-    {
-        FX_LOG(-1,
-               "Marking the item[%s] as failed. Reason=[All extents not restored. NumOfExtents=[%llu] "
-               "NumOfExtentsRestored=[%lld]].",
-               path, static_cast<unsigned long long>(bits), static_cast<long long>(extents));
-        return true;
-    }
-    if (record.ExtentBitmap && !record.ExtentBitmap->all())
-    {
-        FX_LOG(-1, "Marking the item[%s] as failed. Reason=[All extents not restored].", path);
-        return true;
-    }
-    return false;
-}
-
-CRestoredItem DecidedStatusUpdate(const CRestoredItem& record)
-{
-    CRestoredItem update;
-    update.FilePath = record.FilePath;
-    if (!IsIncompleteRestore(record))
-    {
-        update.Status = SUCCESS;
-        return update;
-    }
-    update.Status = FAILED;
-    if (record.ErrorCode.value_or(0) == 0)
-        update.ErrorCode = kIncompleteRestoreError;
-    return update;
-}
 } // namespace
 
 CFileExtentRestoreHandler::CFileExtentRestoreHandler() : d(new (std::nothrow) CFileExtentRestoreHandlerPrivate())
@@ -180,6 +177,7 @@ CZuError CFileExtentRestoreHandler::CreateFileExtentReader()
     if (!d->ptrDBHandler)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     FX_RETURN_IF_ERROR(d->ptrDBHandler->CreateTable());
+    d->maxRowLength = d->ptrDB->GetMaxLength();
 
     boost::shared_ptr<IFileExtentPersist<CRestoringItemAndVersion, CRestoredItem>> persist =
         boost::make_shared_nothrow<CFileExtentPersistToLocalDB>(d->ptrDBHandler);
@@ -206,8 +204,9 @@ CZuError CFileExtentRestoreHandler::CreateFileExtentWriter(FN_SendXDRMsgToFIR fn
         boost::make_shared_nothrow<CFileExtentRestoreNWHandler>(fnSendXDRMsgToFIR, fnSendXMLMsgToFIR);
     if (!network)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    FX_RETURN_IF_ERROR(CreateEvictedItemsTable());
     boost::shared_ptr<IFileExtentPersist<CRestoringItemAndVersion, CRestoredItem>> persist =
-        boost::make_shared_nothrow<CFileExtentPersistToNetwork>(network);
+        boost::make_shared_nothrow<CFileExtentPersistToNetwork>(network, d->ptrEvictedHandler);
     if (!persist)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     d->ptrWriterCache =
@@ -217,24 +216,46 @@ CZuError CFileExtentRestoreHandler::CreateFileExtentWriter(FN_SendXDRMsgToFIR fn
     return CZuError::Success();
 }
 
+// The records a distributed writer evicts after sending them, so that a file's later extents
+// still find its record: a table of its own beside the restored items, empty at the start.
+CZuError CFileExtentRestoreHandler::CreateEvictedItemsTable()
+{
+    d->ptrEvictedHandler = boost::make_shared_nothrow<CFileExtentRestoreDBHandler>(*d->ptrDB, kEvictedItemsTable);
+    if (!d->ptrEvictedHandler)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    FX_RETURN_IF_ERROR(d->ptrEvictedHandler->CreateTable());
+    FX_RETURN_IF_ERROR(d->ptrEvictedHandler->DeleteAll());
+    return CZuError::Success();
+}
+
 CZuError CFileExtentRestoreHandler::DeInitialize()
 {
     if (!d)
         return CZuError::Success();
+    CZuError flushed;
     if (d->ptrWriterCache)
     {
-        CZuError error = Flush();
-        if (error.IsError())
-            FX_LOG(-1, "Failed to flush the FileExtent records, error=[%s]", error.AsString().c_str());
+        flushed = Flush();
+        if (flushed.IsError())
+            FX_LOG(-1, "Failed to flush the FileExtent records, error=[%s]", flushed.AsString().c_str());
     }
     ReleaseStore();
-    return CZuError::Success();
+    // Torn down all the same, but the host learns that records were not written.
+    FX_RETURN_PROPAGATED(flushed);
 }
 
 void CFileExtentRestoreHandler::ReleaseStore()
 {
     d->ptrReaderCache.reset();
     d->ptrWriterCache.reset();
+    if (d->ptrEvictedHandler)
+    {
+        // What a distributed writer evicted lives as long as its restore.
+        d->ptrEvictedHandler->CloseTable();
+        d->ptrEvictedHandler.reset();
+        if (d->ptrDB)
+            d->ptrDB->DeleteTable(kEvictedItemsTable);
+    }
     if (d->ptrDBHandler)
     {
         d->ptrDBHandler->CloseTable();
@@ -254,6 +275,8 @@ CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path, ULO
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No container report for [%s]",
                                        path.c_str());
+    FX_RETURN_IF_ERROR(CheckPath(path));
+    FX_RETURN_IF_ERROR(CheckContainerReport(path, *report));
     CRestoredItem record;
     try
     {
@@ -274,6 +297,33 @@ CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path, ULO
     return CZuError::Success();
 }
 
+// What the table cannot hold is refused before anything is stored: a bitmap longer than the
+// longest row SQLite takes (every later write of the record would fail), and a new name that
+// the post-process text cannot carry ("|" separates its parts, a NUL ends it).
+CZuError CFileExtentRestoreHandler::CheckContainerReport(const std::string& path,
+                                                         const CFileExtentContainerItemRestoreReport& report)
+{
+    const std::string restoredPath = report.GetRestoredFilePath();
+    if (restoredPath.find('\0') != std::string::npos)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "The restored path [%s] of [%s] holds a NUL character", restoredPath.c_str(),
+                                       path.c_str());
+    const CFileExtentRestoredItemPostProcessAction& action = report.GetFileExtentRestoredItemPostProcessAction();
+    if (action.RenameItem && action.NewName.find_first_of(std::string("|\0", 2)) != std::string::npos)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "The new name [%s] of [%s] holds '|' or a NUL character", action.NewName.c_str(),
+                                       path.c_str());
+    const ULONGLONG extents = report.GetNoOfExtents();
+    const std::int64_t texts = static_cast<std::int64_t>(path.size() + restoredPath.size() + action.NewName.size());
+    const std::int64_t room = d->maxRowLength - texts - kRowOverhead;
+    if (room < 0 || extents > static_cast<ULONGLONG>(room))
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "[%llu] extents of [%s] are more than a record can hold ([%lld] bytes)",
+                                       static_cast<unsigned long long>(extents), path.c_str(),
+                                       static_cast<long long>(d->maxRowLength));
+    return CZuError::Success();
+}
+
 CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, ULONG version,
                                                  CFileExtentExtentItemRestoreReportPtr report)
 {
@@ -281,23 +331,23 @@ CZuError CFileExtentRestoreHandler::OnExtentItem(const std::string& path, ULONG 
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No extent report for [%s]",
                                        path.c_str());
-    const CRestoringItemAndVersion key(path, version);
-    CRestoredItem record;
-    FX_RETURN_IF_ERROR(ReadCurrentRecord(key, record));
-
-    const ULONGLONG extent = report->GetExtentNumber();
-    const bool hasBits = record.ExtentBitmap && !record.ExtentBitmap->empty();
-    if (hasBits && extent >= record.ExtentBitmap->size())
-        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
-                                       "Extent [%llu] of [%s] is beyond its [%zu] extents",
-                                       static_cast<unsigned long long>(extent), path.c_str(),
-                                       record.ExtentBitmap->size());
-    record.FilePath = path;
-    record.ErrorCode = report->GetErrCode();
-    record.Status = report->GetRestoreStatus();
-    if (hasBits)
-        record.ExtentBitmap->set(static_cast<size_t>(extent));
-    FX_RETURN_IF_ERROR(d->ptrWriterCache->Update(key, record));
+    FX_RETURN_IF_ERROR(CheckPath(path));
+    const CRestoringItemAndVersion& key = ReusedKey(path, version);
+    const CFileExtentExtentItemRestoreReport& extent = *report;
+    // The record changes where the writer holds it: no copy, one lookup, one lock.
+    CZuError error = d->ptrWriterCache->Modify(
+        key, [&path, &extent](CRestoredItem& record) { return ApplyExtentReport(record, path, extent); });
+    // A distributed writer cannot read: a record it never held comes from the local table.
+    if (IsMissingOrUnreadable(error) && d->ptrWriterCache != d->ptrReaderCache)
+    {
+        CRestoredItem record;
+        error = d->ptrReaderCache->Get(key, record);
+        if (!error.IsError())
+            error = ApplyExtentReport(record, path, extent);
+        if (!error.IsError())
+            error = d->ptrWriterCache->Update(key, record);
+    }
+    FX_RETURN_IF_ERROR(error);
     return CZuError::Success();
 }
 
@@ -314,6 +364,7 @@ CZuError CFileExtentRestoreHandler::GetMissingExtents(
     const std::string& path, ULONG version, const std::function<CZuError(ULONGLONG first, ULONGLONG count)>& callback)
 {
     FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(CheckPath(path));
     CRestoredItem record;
     FX_RETURN_IF_ERROR(ReadCurrentRecord(CRestoringItemAndVersion(path, version), record));
     if (!record.ExtentBitmap)
@@ -332,6 +383,7 @@ CZuError CFileExtentRestoreHandler::GetContainerItemData(const std::string& path
                                                          CFileExtentContainerItemRestoreReportPtr& report)
 {
     FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(CheckPath(path));
     if (!report)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
                                        "No container report to fill for [%s]", path.c_str());
@@ -354,6 +406,7 @@ CZuError CFileExtentRestoreHandler::IsContainerItemSkipped(const std::string& pa
     skipped = true;
     errorCode = 0;
     FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(CheckPath(path));
     CRestoredItem record;
     FX_RETURN_IF_ERROR(d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), record));
     const RestoreStatus status = record.Status.value_or(PROGRESSING);
@@ -365,6 +418,7 @@ CZuError CFileExtentRestoreHandler::IsContainerItemSkipped(const std::string& pa
 CZuError CFileExtentRestoreHandler::GetRestoredItem(const std::string& path, ULONG version, CRestoredItem& item)
 {
     FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(CheckPath(path));
     FX_RETURN_IF_ERROR(d->ptrReaderCache->Get(CRestoringItemAndVersion(path, version), item));
     return CZuError::Success();
 }
@@ -382,6 +436,7 @@ CZuError CFileExtentRestoreHandler::GetContainerItemStatus(const std::string& pa
 CZuError CFileExtentRestoreHandler::Remove(const std::string& path, ULONG version)
 {
     FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(CheckPath(path));
     FX_RETURN_IF_ERROR(d->ptrWriterCache->Delete(CRestoringItemAndVersion(path, version)));
     return CZuError::Success();
 }
@@ -396,6 +451,7 @@ CZuError CFileExtentRestoreHandler::Flush()
 CZuError CFileExtentRestoreHandler::ResetContainerItemEntry(const std::string& path, ULONG version)
 {
     FX_RETURN_IF_ERROR(CheckInitialized());
+    FX_RETURN_IF_ERROR(CheckPath(path));
     CRestoredItem record;
     record.Reset();
     record.FilePath = path;
@@ -410,18 +466,7 @@ CZuError CFileExtentRestoreHandler::UpdateStatus()
     // A table handler of its own: it updates rows while its own enumeration is still open.
     CFileExtentRestoreDBHandler table(*d->ptrDB);
     FX_RETURN_IF_ERROR(table.CreateTable());
-    CZuError error = table.GetAllRestoredItems([&table](const CRestoredItem& record) {
-        if (record.Status && (*record.Status == FAILED || *record.Status == SKIPPED))
-            return CZuError::Success();
-        CZuError updated = table.Update(record.FilePath, record.RestoredItemVersion, DecidedStatusUpdate(record));
-        if (updated.IsError())
-            FX_LOG(-1, "Failed to update status of the filepath=[%s] in FileExtent DB. Error=[%s].",
-                   record.FilePath.c_str(), updated.AsString().c_str());
-        return CZuError::Success();
-    });
-    if (error.IsError())
-        return error.Push(FX_CODE_LOCATION);
-    return CZuError::Success();
+    FX_RETURN_PROPAGATED(CRestoreStatusPass(table).Run());
 }
 
 CZuError CFileExtentRestoreHandler::GetAllRestoredItems(

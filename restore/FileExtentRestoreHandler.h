@@ -74,6 +74,8 @@ private:
     CZuError CheckInitialized() const;
     // The record as the writer sees it: its cache, or the local table when the writer cannot read.
     CZuError ReadCurrentRecord(const CRestoringItemAndVersion& key, CRestoredItem& record);
+    CZuError CheckContainerReport(const std::string& path, const CFileExtentContainerItemRestoreReport& report);
+    CZuError CreateEvictedItemsTable();
     void ReleaseStore();
 
     std::unique_ptr<CFileExtentRestoreHandlerPrivate> d;

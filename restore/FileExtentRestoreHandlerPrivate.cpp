@@ -13,7 +13,7 @@ bool IsRestoringItemOrderedBefore(const CRestoringItemAndVersion& a, const CRest
 }
 
 CFileExtentRestoreHandlerPrivate::CFileExtentRestoreHandlerPrivate()
-    : fnComparator(IsRestoringItemOrderedBefore), bDistributedRestore(false)
+    : fnComparator(IsRestoringItemOrderedBefore), bDistributedRestore(false), maxRowLength(0)
 {
 }
 

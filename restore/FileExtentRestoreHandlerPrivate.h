@@ -7,6 +7,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -34,5 +35,9 @@ public:
     boost::shared_ptr<CFileExtentRestoreDBHandler> ptrDBHandler;
     boost::shared_ptr<CRestoredItemCache> ptrReaderCache;
     boost::shared_ptr<CRestoredItemCache> ptrWriterCache;
+    // The longest row the database stores, read when the table is made.
+    std::int64_t maxRowLength;
+    // A distributed restore's records that its writer evicted after sending them.
+    boost::shared_ptr<CFileExtentRestoreDBHandler> ptrEvictedHandler;
 };
 } // namespace FILEEXTENT_RESTORE
