@@ -16,6 +16,8 @@ typedef FILEEXTENT_RESTORE::CFileExtentPersistToLocalDB2<boost::shared_ptr<IFile
 const unsigned int kPersistImmediately = 0;
 const unsigned int kMaxCacheSize = 5000;
 const unsigned int kRecallDBVersion = 1;
+// Beside its bitmap and its texts, a row holds a few numbers and its header; this bounds them.
+const std::int64_t kRowOverhead = 128;
 
 bool IsMiss(const CZuError& err)
 {
@@ -32,7 +34,8 @@ CFileExtentRecallFileMetadata& EngagedMetadata(CRecalledItem& item)
 } // namespace
 
 CFileExtentRecallDBManagerPrivate::CFileExtentRecallDBManagerPrivate()
-    : fnComparator([](const std::string& a, const std::string& b) { return FXString::Compare(a, b) < 0; })
+    // Ordered as "RecalledItems" compares its paths, so that one row is one cached record.
+    : fnComparator(CAsciiNoCase::Less)
 {
 }
 
@@ -45,6 +48,39 @@ CZuError CFileExtentRecallDBManagerPrivate::RequireInitialized() const
     if (!ptrCache)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_STATE,
                                        "The recall database manager is not initialized");
+    return CZuError::Success();
+}
+
+// The stored text cuts a path at its first NUL, and two paths would share one row.
+CZuError CFileExtentRecallDBManagerPrivate::CheckPath(const std::string& path)
+{
+    if (path.find('\0') != std::string::npos)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "The path [%s] holds a NUL character",
+                                       path.c_str());
+    return CZuError::Success();
+}
+
+// A bitmap longer than the longest row SQLite takes could never be written: refused before
+// anything is stored.
+CZuError CFileExtentRecallDBManagerPrivate::CheckFileRecallItem(const std::string& path,
+                                                              const CFileRecallItem& item) const
+{
+    if (item.RestoredFilePath.find('\0') != std::string::npos)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "The restored path [%s] of [%s] holds a NUL character",
+                                       item.RestoredFilePath.c_str(), path.c_str());
+    // The metadata is stored as its JSON text, which escapes and may carry bytes twice.
+    std::string metadata;
+    CZuError err = CFileExtentRecallFileMetadata::SerializeToString(item.Metadata, metadata);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    const std::int64_t texts = static_cast<std::int64_t>(path.size() + item.RestoredFilePath.size() + metadata.size());
+    const std::int64_t room = maxRowLength - texts - kRowOverhead;
+    if (room < 0 || item.NoOfExtents > static_cast<ULONGLONG>(room))
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER,
+                                       "[%llu] extents of [%s] are more than a record can hold ([%lld] bytes)",
+                                       static_cast<unsigned long long>(item.NoOfExtents), path.c_str(),
+                                       static_cast<long long>(maxRowLength));
     return CZuError::Success();
 }
 
@@ -74,6 +110,7 @@ CZuError CFileExtentRecallDBManagerPrivate::CreateObjects()
     CZuError err = ptrDBHandler->CreateTable();
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
+    maxRowLength = ptrDB->GetMaxLength();
     boost::shared_ptr<RecallPersist> persist = boost::make_shared_nothrow<RecallPersist>(ptrDBHandler);
     if (!persist)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
@@ -137,6 +174,8 @@ CZuError CFileExtentRecallDBManagerPrivate::ReadEventRecord(const std::string& p
     if (!err.IsError() && !hasInput)
         err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No event item for [%s]",
                                       path.c_str());
+    if (!err.IsError())
+        err = CheckPath(path);
     bool found = false;
     if (!err.IsError())
         err = ReadRecord(path, item, found);
@@ -153,14 +192,6 @@ void CFileExtentRecallDBManagerPrivate::SetOutcome(CRecalledItem& item, const st
     item.FilePath = path;
     item.Status = status;
     item.ErrorCode = errCode;
-}
-
-CZuError CFileExtentRecallDBManagerPrivate::ReadExistingRecord(const std::string& path, CRecalledItem& item)
-{
-    CZuError err = ptrCache->Get(path, item);
-    if (err.IsError())
-        return err.Push(FX_CODE_LOCATION);
-    return CZuError::Success();
 }
 
 CZuError CFileExtentRecallDBManagerPrivate::WriteRecord(const std::string& path, const CRecalledItem& item)
@@ -186,6 +217,10 @@ CZuError CFileExtentRecallDBManagerPrivate::OnFileRecallItem(const std::string& 
     CZuError err = RequireInitialized();
     if (!err.IsError() && !item)
         err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No file recall item");
+    if (!err.IsError())
+        err = CheckPath(path);
+    if (!err.IsError())
+        err = CheckFileRecallItem(path, *item);
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
 
@@ -255,19 +290,41 @@ CZuError CFileExtentRecallDBManagerPrivate::CountExtentEvent(const std::string& 
     return CZuError::Success();
 }
 
+CZuError CFileExtentRecallDBManagerPrivate::ApplyExtentEvent(CRecalledItem& record, const std::string& path,
+                                                            const CFileExtentRecallExtentItem& item, bool found)
+{
+    if (found && record.Status && *record.Status == FAILED)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, 774);
+    CZuError err = MarkExtent(record, item.ExtentNumber);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    SetOutcome(record, path, item.Status, item.ErrCode);
+    EngagedMetadata(record).Stats = item.Stats;
+    return CZuError::Success();
+}
+
 CZuError CFileExtentRecallDBManagerPrivate::OnExtentItem(const std::string& path,
                                                         const CFileExtentRecallExtentItemPtr& item)
 {
-    CRecalledItem record;
-    CZuError err = ReadEventRecord(path, item != nullptr, record);
+    CZuError err = RequireInitialized();
+    if (!err.IsError() && !item)
+        err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No event item for [%s]",
+                                      path.c_str());
     if (!err.IsError())
-        err = MarkExtent(record, item->ExtentNumber);
+        err = CheckPath(path);
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
 
-    SetOutcome(record, path, item->Status, item->ErrCode);
-    EngagedMetadata(record).Stats = item->Stats;
-    err = WriteRecord(path, record);
+    // The record changes where the cache holds it; a path without a record starts an empty one.
+    const CFileExtentRecallExtentItem& event = *item;
+    err = ptrCache->Modify(path, [&](CRecalledItem& record) { return ApplyExtentEvent(record, path, event, true); });
+    if (IsMiss(err))
+    {
+        CRecalledItem record;
+        err = ApplyExtentEvent(record, path, event, false);
+        if (!err.IsError())
+            err = WriteRecord(path, record);
+    }
     if (!err.IsError())
         err = CountExtentEvent(path);
     // A final status ends the file's recall: everything pending goes to the table.
@@ -298,14 +355,13 @@ CZuError CFileExtentRecallDBManagerPrivate::ChangeMetadata(
     const std::string& path, const std::function<void(CFileExtentRecallFileMetadata&)>& change)
 {
     CZuError err = RequireInitialized();
-    CRecalledItem record;
     if (!err.IsError())
-        err = ReadExistingRecord(path, record);
+        err = CheckPath(path);
     if (!err.IsError())
-    {
-        change(EngagedMetadata(record));
-        err = WriteRecord(path, record);
-    }
+        err = ptrCache->Modify(path, [&change](CRecalledItem& record) {
+            change(EngagedMetadata(record));
+            return CZuError::Success();
+        });
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
     return CZuError::Success();
@@ -371,6 +427,8 @@ CZuError CFileExtentRecallDBManagerPrivate::GetRecalledFileReport(const std::str
                                                                  CFileExtentRecallFileReportPtr& report)
 {
     CZuError err = RequireInitialized();
+    if (!err.IsError())
+        err = CheckPath(path);
     CRecalledItem record;
     if (!err.IsError())
     {
@@ -387,6 +445,8 @@ CZuError CFileExtentRecallDBManagerPrivate::GetRecalledFileReport(const std::str
 CZuError CFileExtentRecallDBManagerPrivate::Remove(const std::string& path)
 {
     CZuError err = RequireInitialized();
+    if (!err.IsError())
+        err = CheckPath(path);
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
     {

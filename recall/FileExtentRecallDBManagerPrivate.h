@@ -2,6 +2,7 @@
 
 #include "cache/Deleter.h"
 #include "cache/FileExtentDBCache.h"
+#include "foundation/AsciiNoCase.h"
 #include "platform/ZuUtils/ZuError.h"
 #include "platform/ZuUtils/ZuTypes.h"
 #include "recall/FileExtentRecallReport.h"
@@ -10,6 +11,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -52,7 +54,8 @@ public:
     boost::shared_ptr<FILEEXTENT_RESTORE::CFileExtentRestoreDB> ptrDB;
     boost::shared_ptr<FILEEXTENTRECALLDB::IFileRecallDBHandler> ptrDBHandler;
     boost::shared_ptr<Cache> ptrCache;
-    std::unordered_map<std::string, unsigned char> mapExtentItemCount;
+    // Keyed as the table keys its rows: a path in two letter cases is one file.
+    std::unordered_map<std::string, unsigned char, CAsciiNoCase::Hash, CAsciiNoCase::Equal> mapExtentItemCount;
     std::mutex mtxExtentItemCount;
     // The direct reads of reports use a table handler of their own: the cache calls its handler
     // under the cache's lock, which the reads cannot take, and a handler's prepared statements
@@ -60,9 +63,17 @@ public:
     // ask for a report.
     boost::shared_ptr<FILEEXTENTRECALLDB::IFileRecallDBHandler> ptrReadDBHandler;
     std::recursive_mutex mtxReadDBHandler;
+    // The longest row the database stores, read when the table is made.
+    std::int64_t maxRowLength = 0;
 
 private:
     CZuError RequireInitialized() const;
+    // Paths and the records they open are refused when the table could not hold them.
+    static CZuError CheckPath(const std::string& path);
+    CZuError CheckFileRecallItem(const std::string& path, const FILEEXTENTRECALLDB::CFileRecallItem& item) const;
+    // One extent event on a record: refused when it has failed, else its bit, status and statistics.
+    static CZuError ApplyExtentEvent(FILEEXTENTRECALLDB::CRecalledItem& record, const std::string& path,
+                                     const FILEEXTENTRECALLDB::CFileExtentRecallExtentItem& item, bool found);
     CZuError CreateObjects();
     void ReleaseObjects();
 
@@ -74,8 +85,6 @@ private:
     // What every event sets: the path, its status and its error code.
     static void SetOutcome(FILEEXTENTRECALLDB::CRecalledItem& item, const std::string& path,
                            FILEEXTENTRECALLDB::RecallStatus status, std::uint32_t errCode);
-    // The cache's Get without the miss tolerance: a path never reported is an error.
-    CZuError ReadExistingRecord(const std::string& path, FILEEXTENTRECALLDB::CRecalledItem& item);
     CZuError ChangeMetadata(const std::string& path,
                             const std::function<void(FILEEXTENTRECALLDB::CFileExtentRecallFileMetadata&)>& change);
     CZuError WriteRecord(const std::string& path, const FILEEXTENTRECALLDB::CRecalledItem& item);

@@ -417,3 +417,39 @@ TEST(RecallManagerLifecycleTest, FailedInitializeLeavesTheManagerUninitializedAn
     EXPECT_FALSE(manager.DeInitialize().IsError());
 }
 } // namespace
+
+namespace
+{
+// One file named in two letter cases is one row of the table, and one record of the cache:
+// extent events under either name add to the same bitmap.
+TEST_F(RecallManagerTest, OneFileInTwoLetterCasesKeepsEveryBit)
+{
+    ASSERT_FALSE(Recall("/Dir/File", 8).IsError());
+    for (ULONGLONG extent = 0; extent < 8; ++extent)
+        ASSERT_FALSE(Extent(extent % 2 ? "/dir/file" : "/DIR/FILE", extent).IsError());
+    ASSERT_FALSE(manager.Flush().IsError());
+    EXPECT_EQ("11111111", Stored("/dir/file", "ExtentBitmap"));
+}
+
+TEST_F(RecallManagerTest, PathsWithANulAndRecordsTooLargeAreRefused)
+{
+    const std::string path("/q/nul\0tail", 11);
+    auto isRefused = [](const CZuError& error) { return FXErrorUtil::IsWin32(error, ERROR_INVALID_PARAMETER); };
+    EXPECT_TRUE(isRefused(Recall(path, 1)));
+    EXPECT_TRUE(isRefused(Extent(path, 0)));
+    EXPECT_TRUE(isRefused(Container(path, PROGRESSING)));
+    EXPECT_TRUE(isRefused(Status(path, SUCCESS)));
+    EXPECT_TRUE(isRefused(manager.UpdateAttributes(path, 1)));
+    EXPECT_TRUE(isRefused(manager.UpdateFileTimeStamps(path, 1, 2, 3, 4)));
+    CFileExtentRecallFileReportPtr report;
+    EXPECT_TRUE(isRefused(manager.GetRecalledFileReport(path, report)));
+    std::string stub;
+    EXPECT_TRUE(isRefused(manager.GetRecalledFileMetaData(path, stub)));
+    EXPECT_TRUE(isRefused(manager.Remove(path)));
+
+    // A bitmap past SQLite's length limit could never be written: refused before it is made.
+    EXPECT_TRUE(isRefused(Recall("/huge", 1000000001ull)));
+    EXPECT_EQ("", Stored("/huge", "FilePath"));
+    EXPECT_EQ("", Stored("/q/nul", "FilePath"));
+}
+} // namespace
