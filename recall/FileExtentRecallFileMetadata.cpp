@@ -46,7 +46,7 @@ CZuError ToObject(const Metadata& metadata, json_spirit::mObject& object)
     for (const auto& field : kUInt64Fields)
         object[field.key] = metadata.*field.member;
     for (const auto& field : kStringFields)
-        object[field.key] = metadata.*field.member;
+        RecallJsonFields::WriteBytes(object, field.key, metadata.*field.member);
     std::string stats;
     CZuError err = CRecallRequestStats::SerializeToString(metadata.Stats, stats);
     if (err.IsError())
@@ -62,7 +62,7 @@ void FromObject(const json_spirit::mObject& object, Metadata& metadata)
     for (const auto& field : kUInt64Fields)
         RecallJsonFields::ReadUInt64(object, field.key, metadata.*field.member);
     for (const auto& field : kStringFields)
-        RecallJsonFields::ReadString(object, field.key, metadata.*field.member);
+        RecallJsonFields::ReadBytes(object, field.key, metadata.*field.member);
     std::string stats;
     if (RecallJsonFields::ReadString(object, kStats, stats))
         CRecallRequestStats::DeserializeFromString(stats, metadata.Stats);

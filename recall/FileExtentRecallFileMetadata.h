@@ -9,7 +9,9 @@
 namespace FILEEXTENTRECALLDB
 {
 // Stub metadata of a recalled file with its recall statistics, stored as one JSON object whose keys
-// are the member names. Stats is kept as a string holding the statistics' own JSON text.
+// are the member names. Stats is kept as a string holding the statistics' own JSON text. The three
+// string members are bytes and read back exactly: those that are not valid UTF-8 also carry their
+// exact form under "<name>Base64" (see RecallJsonFields::WriteBytes).
 class CFileExtentRecallFileMetadata
 {
 public:

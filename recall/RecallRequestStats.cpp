@@ -35,6 +35,21 @@ const char kRecallStartTime[] = "RecallStartTime";
 std::uint64_t AsStored(std::int64_t value) { return static_cast<std::uint64_t>(value); }
 std::int64_t FromStored(std::uint64_t value) { return static_cast<std::int64_t>(value); }
 
+// Seconds whose ticks fit read as that time; the writer's mark of a filled stamp reads as filled.
+// Any other count reads as absent: its ticks would wrap into a time that writes back differently.
+bool StartTimeFromSeconds(std::int64_t seconds, CTimeStamp& out)
+{
+    const std::int64_t lowest = INT64_MIN / CTimeStamp::kTicksPerSecond;
+    const std::int64_t highest = (INT64_MAX - CTimeStamp::kUnixEpochTicks) / CTimeStamp::kTicksPerSecond;
+    if (seconds == CTimeStamp::kFilled)
+        out = CTimeStamp(CTimeStamp::kFilled);
+    else if (seconds >= lowest && seconds <= highest)
+        out = CTimeStamp::FromUnixTime(seconds);
+    else
+        return false;
+    return true;
+}
+
 json_spirit::mObject ToObject(const CRecallRequestStats& stats)
 {
     json_spirit::mObject object;
@@ -53,7 +68,7 @@ void FromObject(const json_spirit::mObject& object, CRecallRequestStats& stats)
             stats.*field.member = CTimeInterval::From100NS(FromStored(value));
     }
     if (RecallJsonFields::ReadUInt64(object, kRecallStartTime, value))
-        stats.RecallStartTime = CTimeStamp::FromUnixTime(FromStored(value));
+        StartTimeFromSeconds(FromStored(value), stats.RecallStartTime);
 }
 } // namespace
 

@@ -9,7 +9,8 @@
 namespace FILEEXTENTRECALLDB
 {
 // Timings of one recall request. Stored as JSON: intervals as their 100-ns counts, the start time
-// as whole seconds since 1970 (0 for a clear stamp).
+// as whole seconds since 1970 (0 for a clear stamp, 2^63-1 for a filled one). A stored start time
+// beyond about 29000 years either side of 1601 reads as absent.
 class CRecallRequestStats
 {
 public:

@@ -158,6 +158,54 @@ TEST(RecallEncodingTest, StatsTextInsideMetadataIsReadWithTheStatisticsReader)
     EXPECT_EQ(SampleStats(), Deserialize(R"({"Stats": "garbage"})", SampleMetadata()).Stats);
 }
 
+std::string EveryByteValue()
+{
+    std::string bytes;
+    for (int value = 0; value < 256; ++value)
+        bytes += static_cast<char>(value);
+    return bytes;
+}
+
+// Stub data and paths are the host's bytes, not necessarily text: whatever they hold comes back.
+TEST(RecallEncodingTest, StringMembersComeBackByteForByte)
+{
+    CFileExtentRecallFileMetadata metadata;
+    metadata.StubData = EveryByteValue();
+    metadata.StubCacheFilePath = std::string("/cache/\xff\xfe\0x", 11);
+    metadata.OriginInfo = "surrogate \xed\xa0\x80 overlong \xc0\xaf beyond U+10FFFF \xf4\x90\x80\x80 cut \xe2\x82";
+    EXPECT_EQ(metadata, Deserialize(Serialize(metadata)));
+}
+
+// Texts that are valid UTF-8 (a NUL included) are stored as they always were, under their own key only.
+TEST(RecallEncodingTest, ValidUtf8IsStoredAsItsTextAlone)
+{
+    CFileExtentRecallFileMetadata metadata;
+    metadata.StubData = std::string("caf\xc3\xa9 \xf0\x9f\x98\x80 \0 \xf4\x8f\xbf\xbf", 17);
+    const nlohmann::json json = ParseObject(Serialize(metadata));
+    EXPECT_EQ(15u, json.size());
+    EXPECT_EQ(metadata.StubData, json.at("StubData").get<std::string>());
+}
+
+// Other bytes keep today's replaced text for readers that know only that key, and their exact
+// form beside it.
+TEST(RecallEncodingTest, ExactBytesAreStoredBesideTheReplacedText)
+{
+    CFileExtentRecallFileMetadata metadata;
+    metadata.OriginInfo = "ab\xff";
+    const nlohmann::json json = ParseObject(Serialize(metadata));
+    EXPECT_EQ("ab\xef\xbf\xbd", json.at("OriginInfo").get<std::string>());
+    EXPECT_EQ("YWL/", json.at("OriginInfoBase64").get<std::string>());
+    EXPECT_EQ(0u, json.count("StubDataBase64"));
+}
+
+TEST(RecallEncodingTest, ExactBytesThatDoNotDecodeLeaveTheText)
+{
+    EXPECT_EQ("ab\xff", Deserialize(R"({"StubData": "text", "StubDataBase64": "YWL/"})").StubData);
+    for (const char* bytes : {"\"YWL\"", "\"YW=L\"", "\"YW==\"", "\"YWL*\"", "\"=\"", "7", "null"})
+        EXPECT_EQ("text", Deserialize(std::string(R"({"StubData": "text", "StubDataBase64": )") + bytes + "}").StubData)
+            << bytes;
+}
+
 CRecallRequestStats RoundTrip(const CRecallRequestStats& stats)
 {
     std::string text;
@@ -196,6 +244,25 @@ TEST(RecallEncodingTest, NegativeIntervalsAndStartTimesBeforeNineteenSeventySurv
     stats.InDMRQueue = CTimeInterval::From100NS(-5);
     stats.RecallStartTime = CTimeStamp::FromUnixTime(-86400);
     EXPECT_EQ(stats, RoundTrip(stats));
+}
+
+// Found by fuzzing: seconds whose ticks do not fit used to read as a wrapped time that wrote back
+// as another one.
+TEST(RecallEncodingTest, StartTimesBeyondTheTickRangeReadAsAbsent)
+{
+    for (const char* seconds : {"1700000000000000", "910692730086", "18446743151372347930"})
+    {
+        CRecallRequestStats stats = SampleStats();
+        CRecallRequestStats::DeserializeFromString(std::string("{\"RecallStartTime\":") + seconds + "}", stats);
+        EXPECT_EQ(SampleStats(), stats) << seconds;
+    }
+    for (const CTimeStamp edge : {CTimeStamp::FromUnixTime(910692730085), CTimeStamp::FromUnixTime(-922337203685),
+                                  CTimeStamp(CTimeStamp::kFilled)})
+    {
+        CRecallRequestStats stats;
+        stats.RecallStartTime = edge;
+        EXPECT_EQ(edge, RoundTrip(stats).RecallStartTime) << edge.Ticks();
+    }
 }
 
 TEST(RecalledItemTest, ResetEngagesEveryMemberButKeepsMetadata)
