@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <utility>
@@ -37,30 +38,6 @@ bool FormatFromName(const std::string& name, OutputFormat& format)
     return false;
 }
 
-// Whole numbers in [low, high]; a negative count is refused with the option's name by CLI11.
-CLI::Validator Count(long long low, long long high)
-{
-    return CLI::Validator(
-        [low, high](std::string& text) {
-            long long value = 0;
-            std::size_t used = 0;
-            try
-            {
-                value = std::stoll(text, &used);
-            }
-            catch (const std::exception&)
-            {
-                used = 0;
-            }
-            if (used == 0 || used != text.size())
-                return "'" + text + "' is not a whole number";
-            if (value < low || value > high)
-                return "must be between " + std::to_string(low) + " and " + std::to_string(high) + ", not " + text;
-            return std::string();
-        },
-        "COUNT");
-}
-
 CLI::Validator Rate()
 {
     return CLI::Validator(
@@ -83,6 +60,30 @@ CLI::Validator Rate()
 }
 } // namespace
 
+// Digits only, in [low, high]: no sign, no fraction, no exponent, nothing a conversion would wrap
+// (an unsigned option given -1 would otherwise become 2^64-1).
+CLI::Validator WholeNumber(std::uint64_t low, std::uint64_t high)
+{
+    return CLI::Validator(
+        [low, high](std::string& text) {
+            const std::string range = "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+            if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+                return "must be " + range + ", not '" + text + "'";
+            std::uint64_t value = 0;
+            for (char digit : text)
+            {
+                const std::uint64_t d = static_cast<std::uint64_t>(digit - '0');
+                if (value > (UINT64_MAX - d) / 10)
+                    return "must be " + range + ", not '" + text + "'";
+                value = value * 10 + d;
+            }
+            if (value < low || value > high)
+                return "must be " + range + ", not '" + text + "'";
+            return std::string();
+        },
+        "");
+}
+
 void AddDirectory(CLI::App& app, std::string& directory, const std::string& what)
 {
     directory = DefaultDirectory;
@@ -98,11 +99,13 @@ void AddVerbose(CLI::App& app, int& verbosity)
 
 void AddPlan(CLI::App& app, CSimulationOptions& plan, bool tasks)
 {
-    app.add_option("--files", plan.Files, "Number of files")->check(Count(0, 10000000))->capture_default_str();
-    app.add_option("--extents", plan.Extents, "Extents per file")->check(Count(0, 1000000))->capture_default_str();
+    app.add_option("--files", plan.Files, "Number of files")->check(WholeNumber(0, 10000000))->capture_default_str();
+    app.add_option("--extents", plan.Extents, "Extents per file")
+        ->check(WholeNumber(0, 1000000))
+        ->capture_default_str();
     if (tasks)
         app.add_option("--tasks", plan.Tasks, "Number of restore tasks the files are spread over")
-            ->check(Count(1, 1000000))
+            ->check(WholeNumber(1, 1000000))
             ->capture_default_str();
     app.add_option("--fail-rate", plan.FailRate,
                    "Share of files that fail (half left incomplete, half reported failed), 0..1")
@@ -112,6 +115,7 @@ void AddPlan(CLI::App& app, CSimulationOptions& plan, bool tasks)
         ->check(Rate())
         ->capture_default_str();
     app.add_option("--seed", plan.Seed, "Seed of the simulation; the same seed gives the same run")
+        ->check(WholeNumber(0, UINT64_MAX))
         ->capture_default_str();
 }
 
@@ -162,9 +166,9 @@ void AddStatus(CLI::App& app, int& status)
             "STATUS"));
 }
 
-void AddLimit(CLI::App& app, std::uint64_t& limit)
+CLI::Option* AddLimit(CLI::App& app, std::uint64_t& limit)
 {
     limit = 0;
-    app.add_option("--limit", limit, "Show at most this many items (0: all)")->check(CLI::NonNegativeNumber);
+    return app.add_option("--limit", limit, "Show at most this many items (0: all)")->check(WholeNumber(0, UINT64_MAX));
 }
 } // namespace CommandOptions

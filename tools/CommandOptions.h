@@ -21,6 +21,9 @@ enum class OutputFormat
     Csv
 };
 
+// Digits only, in [low, high]: negative, fractional or out-of-range text is a usage error that
+// CLI11 reports with the option's name.
+CLI::Validator WholeNumber(std::uint64_t low, std::uint64_t high);
 void AddDirectory(CLI::App& app, std::string& directory, const std::string& what);
 void AddVerbose(CLI::App& app, int& verbosity);
 // --files, --extents, --fail-rate, --skip-rate, --seed (and --tasks when `tasks` is true).
@@ -32,5 +35,5 @@ CToolStatus PrepareSimulation(const CSimulationOptions& plan, const CToolDirecto
 void AddFormat(CLI::App& app, OutputFormat& format);
 // --status NAME, one of SUCCESS, FAILED, SKIPPED, PROGRESSING in any letter case; -1 when absent.
 void AddStatus(CLI::App& app, int& status);
-void AddLimit(CLI::App& app, std::uint64_t& limit);
+CLI::Option* AddLimit(CLI::App& app, std::uint64_t& limit);
 } // namespace CommandOptions

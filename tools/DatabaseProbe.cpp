@@ -1,6 +1,6 @@
 #include "DatabaseProbe.h"
 
-#include <sqlite3.h>
+#include "ReadOnlyDatabase.h"
 
 #include <cstring>
 #include <fstream>
@@ -21,26 +21,6 @@ bool LooksLikeSQLite(const std::string& path)
     return file.gcount() == static_cast<std::streamsize>(sizeof(header)) &&
            std::memcmp(header, SQLiteMagic, sizeof(header)) == 0;
 }
-
-class CReadOnlyConnection
-{
-public:
-    explicit CReadOnlyConnection(const std::string& path)
-    {
-        m_rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr);
-    }
-    ~CReadOnlyConnection() { sqlite3_close(m_db); }
-    CReadOnlyConnection(const CReadOnlyConnection&) = delete;
-    CReadOnlyConnection& operator=(const CReadOnlyConnection&) = delete;
-
-    bool IsOpen() const { return m_rc == SQLITE_OK; }
-    sqlite3* Handle() const { return m_db; }
-    std::string Error() const { return m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(m_rc); }
-
-private:
-    sqlite3* m_db = nullptr;
-    int m_rc = SQLITE_OK;
-};
 } // namespace
 
 CDatabaseProbe::CDatabaseProbe(std::string path) : m_path(std::move(path))
@@ -60,20 +40,11 @@ CToolStatus CDatabaseProbe::ReadTables(std::set<std::string>& tables) const
         return CToolStatus::Failure("'" + m_path + "' is not a regular file");
     if (!LooksLikeSQLite(m_path))
         return CToolStatus::Failure("'" + m_path + "' is not a SQLite database");
-    CReadOnlyConnection db(m_path);
-    if (!db.IsOpen())
-        return CToolStatus::Failure("cannot open '" + m_path + "': " + db.Error());
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db.Handle(), "SELECT name FROM sqlite_master WHERE type='table';", -1, &statement,
-                           nullptr) != SQLITE_OK)
-        return CToolStatus::Failure("'" + m_path + "' is not a readable SQLite database: " + db.Error());
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        tables.insert(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
-        return CToolStatus::Failure("'" + m_path + "' is not a readable SQLite database: " + db.Error());
-    return CToolStatus::Ok();
+    CReadOnlyDatabase db;
+    CToolStatus status = db.Open(m_path);
+    if (!status.IsOk())
+        return status;
+    return db.ReadTables(tables);
 }
 
 CToolStatus CDatabaseProbe::RequireTable(const std::string& table, const std::string& otherTable) const

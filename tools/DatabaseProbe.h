@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-// Looks into a database file read-only, without the library, before the library opens it:
-// the library creates what it does not find, and a report must never create or change a file.
+// Looks into a database file read-only, without the library, before anything opens it for
+// writing: the library creates what it does not find.
 class CDatabaseProbe
 {
 public:

@@ -1,12 +1,9 @@
 #include "RecallReportCommand.h"
 
-#include "DatabaseProbe.h"
+#include "RecallDatabaseReader.h"
 #include "TableWriter.h"
 #include "ToolDirectory.h"
-#include "ToolLog.h"
 
-#include "platform/ZuUtils/FXErrorUtil.h"
-#include "recall/FileExtentRecallDBManager.h"
 #include "store/FileExtentRestoreDB.h"
 
 #include <nlohmann/json.hpp>
@@ -70,14 +67,14 @@ std::string Milliseconds(const CTimeInterval& interval)
 CRecallReportCommand::CRecallReportCommand(CLI::App& recall)
 {
     m_app = recall.add_subcommand("report", "List the recalled files of a recall database (FileExtentRecall.db)");
-    m_app->footer("The database is only read: a missing file, a file that is not a recall database, or a\n"
-                  "database of the restore facade is an error, and nothing is created. Times in the\n"
-                  "statistics are 100-ns units; recall_start_time is seconds since 1970.");
+    m_app->footer("The database is only read, past the library: its bytes, its journal mode and its directory stay\n"
+                  "as they were. A missing file, a file that is not a recall database, or a database of the\n"
+                  "restore facade is an error. Times in the statistics are 100-ns units; recall_start_time\n"
+                  "is seconds since 1970.");
     CommandOptions::AddDirectory(*m_app, m_directory, "Directory that holds FileExtentRecall.db");
     CommandOptions::AddStatus(*m_app, m_status);
     CommandOptions::AddFormat(*m_app, m_format);
     CommandOptions::AddLimit(*m_app, m_limit);
-    CommandOptions::AddVerbose(*m_app, m_verbosity);
 }
 
 CToolStatus CRecallReportCommand::Run()
@@ -103,26 +100,16 @@ CToolStatus CRecallReportCommand::Collect(std::string& dbPath, std::vector<CRepo
     if (!status.IsOk())
         return status;
     dbPath = dir.File(FILEEXTENT_RESTORE::FileExtentRecallLocalDBName);
-    status = CDatabaseProbe(dbPath).RequireTable("RecalledItems", "RestoredItems");
+    CRecallDatabaseReader reader;
+    status = reader.Open(dbPath);
     if (!status.IsOk())
         return status;
-    CToolLog log(dir.File(CToolLog::FileName), m_verbosity);
-
-    CFileExtentRecallDBManager manager;
-    CZuError error = manager.Initialize(dir.Path());
-    if (error.IsError())
-        return CToolStatus::Failure("cannot open the recall database in '" + dir.Path() + "'", error);
     // Gathered first, written only when all were read: no half report on a failure.
-    error = manager.GetAllRecalledFiles([this, &reports](CFileExtentRecallFileReportPtr report) {
-        const bool wanted = m_status < 0 || static_cast<int>(report->Status.Status) == m_status;
-        if (wanted && (m_limit == 0 || reports.size() < m_limit))
-            reports.push_back(*report);
-        return CZuError::Success();
+    return reader.ForEachItem([this, &reports](const CReport& report) {
+        if (m_status < 0 || static_cast<int>(report.Status.Status) == m_status)
+            reports.push_back(report);
+        return m_limit == 0 || reports.size() < m_limit;
     });
-    manager.DeInitialize();
-    if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
-        return CToolStatus::Failure("cannot read the recall database '" + dbPath + "'", error);
-    return CToolStatus::Ok();
 }
 
 void CRecallReportCommand::WriteTable(const std::string& dbPath, const std::vector<CReport>& reports) const

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-// `fileextentctl recall report`: the recalled files of a recall database, read through the recall
-// facade, with their stub metadata and statistics decoded. It never creates or changes a database.
+// `fileextentctl recall report`: the recalled files of a recall database, with their stub metadata
+// and statistics decoded. The database is read past the library and never changed.
 class CRecallReportCommand
 {
 public:
@@ -34,5 +34,4 @@ private:
     int m_status = -1;
     std::uint64_t m_limit = 0;
     CommandOptions::OutputFormat m_format = CommandOptions::OutputFormat::Table;
-    int m_verbosity = 0;
 };

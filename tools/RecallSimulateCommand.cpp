@@ -2,6 +2,7 @@
 
 #include "CommandOptions.h"
 #include "DatabaseProbe.h"
+#include "DirectoryLock.h"
 #include "Summary.h"
 #include "ToolDirectory.h"
 #include "ToolLog.h"
@@ -67,7 +68,8 @@ CRecallSimulateCommand::CRecallSimulateCommand(CLI::App& recall)
     m_app = recall.add_subcommand("simulate", "Run simulated file recalls through the recall facade and summarise them");
     m_app->footer("Every run starts from a clean database: an existing FileExtentRecall.db in DIR (with its -wal\n"
                   "and -shm files) is removed first; a file there that is not a recall database is left alone\n"
-                  "and the run stops. DIR is created when absent; its parent must exist.");
+                  "and the run stops. DIR is created when absent; its parent must exist. One simulation at a\n"
+                  "time per DIR: a second one exits 1 naming the process that holds the directory.");
     CommandOptions::AddDirectory(*m_app, m_directory, "Directory of FileExtentRecall.db and of fileextentctl.log");
     CommandOptions::AddPlan(*m_app, m_plan, false);
     CommandOptions::AddVerbose(*m_app, m_verbosity);
@@ -77,6 +79,10 @@ CToolStatus CRecallSimulateCommand::Run()
 {
     CToolDirectory dir(m_directory);
     CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
+    if (!status.IsOk())
+        return status;
+    CDirectoryLock lock;
+    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
     if (!status.IsOk())
         return status;
     CToolLog log(dir.File(CToolLog::FileName), m_verbosity);

@@ -1,29 +1,60 @@
 #include "ReportCommand.h"
 
-#include "DatabaseProbe.h"
+#include "MissingExtentsReport.h"
+#include "ProgressSummary.h"
+#include "ScreenRedraw.h"
 #include "TableWriter.h"
 #include "ToolDirectory.h"
-#include "ToolLog.h"
 
-#include "platform/ZuUtils/FXErrorUtil.h"
-#include "restore/FileExtentRestoreHandler.h"
 #include "store/FileExtentRestoreDB.h"
 
 #include <nlohmann/json.hpp>
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
 #include <iostream>
+#include <sstream>
+#include <thread>
 
 using namespace FILEEXTENT_RESTORE;
 
 namespace
 {
-std::string ActionText(bool deleteItem, bool renameItem, const std::string& newName)
+const std::uint64_t MaxWatchSeconds = 86400;
+
+std::string ActionText(const CFileExtentRestoredItemPostProcessAction& action)
 {
-    if (!deleteItem && !renameItem)
+    if (!action.DeleteItem && !action.RenameItem)
         return "-";
-    std::string text = deleteItem ? "delete" : "";
-    if (renameItem)
-        text += std::string(deleteItem ? "+" : "") + "rename to " + newName;
+    std::string text = action.DeleteItem ? "delete" : "";
+    if (action.RenameItem)
+        text += std::string(action.DeleteItem ? "+" : "") + "rename to " + action.NewName;
+    return text;
+}
+
+std::vector<std::string> AttributeCells(const CFileExtentContainerItemRestoredAttributes& a)
+{
+    return {std::to_string(a.Value1), std::to_string(a.Value2), std::to_string(a.Value3), std::to_string(a.Value4),
+            std::to_string(a.Value5)};
+}
+
+// The terminal's width when stdout is one, else 0.
+std::size_t TerminalColumns()
+{
+    if (::isatty(STDOUT_FILENO) != 1)
+        return 0;
+    struct winsize size = {};
+    return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+std::string ClockTime()
+{
+    const std::time_t now = std::time(nullptr);
+    char text[16];
+    std::strftime(text, sizeof(text), "%H:%M:%S", std::localtime(&now));
     return text;
 }
 } // namespace
@@ -31,139 +62,188 @@ std::string ActionText(bool deleteItem, bool renameItem, const std::string& newN
 CReportCommand::CReportCommand(CLI::App& parent)
 {
     m_app = parent.add_subcommand("report", "List the items of a restore database (FileExtentRestore.db)");
-    m_app->footer("The database is only read: a missing file, a file that is not a restore database, or a\n"
-                  "database of the recall facade is an error, and nothing is created.");
+    m_app->footer("The database is only read, past the library: its bytes, its journal mode and its directory stay\n"
+                  "as they were (a database on read-only media is read as it stands). A missing file, a file\n"
+                  "that is not a restore database, or a database of the recall facade is an error.");
     CommandOptions::AddDirectory(*m_app, m_directory, "Directory that holds FileExtentRestore.db");
-    m_taskOption = m_app->add_option("--task", m_task, "Only items of this restore task")->type_name("ID");
+    m_taskOption = m_app->add_option("--task", m_task, "Only items of this restore task")
+                       ->type_name("ID")
+                       ->check(CommandOptions::WholeNumber(0, INT32_MAX));
     CommandOptions::AddStatus(*m_app, m_status);
     CommandOptions::AddFormat(*m_app, m_format);
-    CommandOptions::AddLimit(*m_app, m_limit);
-    CommandOptions::AddVerbose(*m_app, m_verbosity);
+    CLI::Option* limit = CommandOptions::AddLimit(*m_app, m_limit);
+    CLI::Option* missing = m_app->add_flag(
+        "--missing", m_missing, "For every file that lacks extents, its missing extents as ranges (0-3,7,9-12)");
+    CLI::Option* summary = m_app->add_flag(
+        "--summary", m_summary,
+        "Per task and in total: files by status, extents reported of extents expected, and the share done");
+    m_app->add_option("--watch", m_watch, "With --summary: show it again every SECONDS until interrupted")
+        ->type_name("SECONDS")
+        ->check(CommandOptions::WholeNumber(1, MaxWatchSeconds))
+        ->needs(summary);
+    summary->excludes(missing)->excludes(limit);
 }
 
 CToolStatus CReportCommand::Run()
 {
-    std::string dbPath;
-    std::vector<CRow> rows;
-    CToolStatus status = Collect(m_directory, dbPath, rows);
-    if (!status.IsOk())
-        return status;
-    Write(dbPath, rows);
-    return CToolStatus::Ok();
-}
-
-CToolStatus CReportCommand::Collect(const std::string& directory, std::string& dbPath, std::vector<CRow>& rows)
-{
-    CToolDirectory dir(directory);
+    CToolDirectory dir(m_directory);
     CToolStatus status = dir.CheckReadable();
     if (!status.IsOk())
         return status;
-    status = CDatabaseProbe(dir.File(FileExtentLocalDBName)).RequireTable("RestoredItems", "RecalledItems");
+    const std::string dbPath = dir.File(FileExtentLocalDBName);
+    if (m_summary)
+        return m_watch ? WatchSummary(dbPath) : RunSummary(dbPath);
+    return m_missing ? RunMissing(dbPath) : RunList(dbPath);
+}
+
+// Rows are gathered first and written only when all were read: no half report on a failure.
+CToolStatus CReportCommand::Collect(const std::string& dbPath, bool limited,
+                                    const std::function<bool(const CRestoreRow&)>& fn)
+{
+    CRestoreDatabaseReader reader;
+    CToolStatus status = reader.Open(dbPath);
     if (!status.IsOk())
         return status;
-    CToolLog log(dir.File(CToolLog::FileName), m_verbosity);
+    std::uint64_t taken = 0;
+    return reader.ForEachItem([&](const CRestoreRow& row) {
+        if (Wanted(row) && fn(row))
+            ++taken;
+        return !limited || m_limit == 0 || taken < m_limit;
+    });
+}
 
-    CFileExtentRestoreHandler handler;
-    CZuError error = handler.Initialize(dir.Path(), false, FN_SendXDRMsgToFIR(), FN_SendXMLMsgToFIR(), 0);
-    if (error.IsError())
-        return CToolStatus::Failure("cannot open the restore database in '" + dir.Path() + "'", error);
-    dbPath = handler.GetContainerItemDBPath();
-    // Rows are gathered first and written only when all were read: no half report on a failure.
-    error = handler.GetAllRestoredItems(
-        [this, &rows](const std::string& path, unsigned int version, const CFileExtentContainerItemRestoreReport& r) {
-            if (Wanted(r) && (m_limit == 0 || rows.size() < m_limit))
-                rows.push_back(MakeRow(path, version, r));
-            return CZuError::Success();
-        });
-    handler.DeInitialize();
-    if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
-        return CToolStatus::Failure("cannot read the restore database '" + dbPath + "'", error);
+bool CReportCommand::Wanted(const CRestoreRow& row) const
+{
+    if (m_taskOption->count() && static_cast<std::uint64_t>(row.TaskId) != m_task)
+        return false;
+    return m_status < 0 || row.Status == m_status;
+}
+
+CToolStatus CReportCommand::RunList(const std::string& dbPath)
+{
+    std::vector<CRestoreRow> rows;
+    CToolStatus status = Collect(dbPath, true, [&rows](const CRestoreRow& row) {
+        rows.push_back(row);
+        return true;
+    });
+    if (status.IsOk())
+        WriteList(dbPath, rows);
+    return status;
+}
+
+CToolStatus CReportCommand::RunMissing(const std::string& dbPath)
+{
+    CMissingExtentsReport report;
+    CToolStatus status = Collect(dbPath, true, [&report](const CRestoreRow& row) { return report.Add(row); });
+    if (status.IsOk())
+        report.Write(m_format, dbPath, std::cout);
+    return status;
+}
+
+CToolStatus CReportCommand::SummaryText(const std::string& dbPath, std::string& text)
+{
+    CProgressSummary summary;
+    CToolStatus status = Collect(dbPath, false, [&summary](const CRestoreRow& row) {
+        summary.Add(row);
+        return true;
+    });
+    if (!status.IsOk())
+        return status;
+    std::ostringstream out;
+    summary.Write(m_format, dbPath, out);
+    text = out.str();
     return CToolStatus::Ok();
 }
 
-bool CReportCommand::Wanted(const CFileExtentContainerItemRestoreReport& report) const
+CToolStatus CReportCommand::RunSummary(const std::string& dbPath)
 {
-    if (m_taskOption->count() && report.GetTaskId() != m_task)
-        return false;
-    return m_status < 0 || static_cast<int>(report.GetRestoreStatus()) == m_status;
+    std::string text;
+    CToolStatus status = SummaryText(dbPath, text);
+    if (status.IsOk())
+        std::cout << text;
+    return status;
 }
 
-CReportCommand::CRow CReportCommand::MakeRow(const std::string& path, unsigned int version,
-                                             const CFileExtentContainerItemRestoreReport& report)
+// Each round opens the database afresh and sees what the writer has flushed so far. Only the first
+// round's failure ends the watch: later ones (a new run replacing the file) are shown and retried.
+CToolStatus CReportCommand::WatchSummary(const std::string& dbPath)
 {
-    CRow row;
-    row.Path = path;
-    row.Version = version;
-    const auto name = RestoreStatusToString.find(report.GetRestoreStatus());
-    row.Status = name != RestoreStatusToString.end() ? name->second : std::to_string(report.GetRestoreStatus());
-    row.ErrorCode = report.GetErrCode();
-    row.ExtentsDone = report.GetExtentBitmap().count();
-    row.ExtentsTotal = report.GetNoOfExtents();
-    row.RestoredPath = report.GetRestoredFilePath();
-    row.TaskId = report.GetTaskId();
-    const CFileExtentContainerItemRestoredAttributes& attributes =
-        report.GetFileExtentContainerItemRestoredAttributes();
-    row.Attributes[0] = attributes.Value1;
-    row.Attributes[1] = attributes.Value2;
-    row.Attributes[2] = attributes.Value3;
-    row.Attributes[3] = attributes.Value4;
-    row.Attributes[4] = attributes.Value5;
-    const CFileExtentRestoredItemPostProcessAction& action = report.GetFileExtentRestoredItemPostProcessAction();
-    row.DeleteItem = action.DeleteItem;
-    row.RenameItem = action.RenameItem;
-    row.NewName = action.NewName;
-    return row;
+    CScreenRedraw screen(std::cout, TerminalColumns());
+    for (bool first = true;; first = false)
+    {
+        std::string text;
+        const CToolStatus status = SummaryText(dbPath, text);
+        if (!status.IsOk() && first)
+            return status;
+        if (!status.IsOk())
+            text = status.Message() + "\n";
+        const bool table = m_format == CommandOptions::OutputFormat::Table;
+        screen.Show((table ? ClockTime() + ", every " + std::to_string(m_watch) + " s (Ctrl-C ends)\n" : "") + text);
+        std::this_thread::sleep_for(std::chrono::seconds(m_watch));
+    }
 }
 
-void CReportCommand::Write(const std::string& dbPath, const std::vector<CRow>& rows) const
+void CReportCommand::WriteList(const std::string& dbPath, const std::vector<CRestoreRow>& rows) const
 {
     if (m_format == CommandOptions::OutputFormat::Json)
-        return WriteJson(dbPath, rows);
+        return WriteListJson(dbPath, rows);
     if (m_format == CommandOptions::OutputFormat::Csv)
     {
         CTableWriter csv({"path", "version", "status", "error_code", "extents_done", "extents_total",
                           "restored_path", "task_id", "value1", "value2", "value3", "value4", "value5", "delete",
                           "rename", "new_name"});
-        for (const CRow& r : rows)
-            csv.AddRow({r.Path, std::to_string(r.Version), r.Status, std::to_string(r.ErrorCode),
-                        std::to_string(r.ExtentsDone), std::to_string(r.ExtentsTotal), r.RestoredPath,
-                        std::to_string(r.TaskId), std::to_string(r.Attributes[0]), std::to_string(r.Attributes[1]),
-                        std::to_string(r.Attributes[2]), std::to_string(r.Attributes[3]),
-                        std::to_string(r.Attributes[4]), r.DeleteItem ? "true" : "false",
-                        r.RenameItem ? "true" : "false", r.NewName});
+        for (const CRestoreRow& r : rows)
+        {
+            std::vector<std::string> cells = {r.Path,
+                                              std::to_string(r.Version),
+                                              r.StatusName(),
+                                              std::to_string(r.ErrorCode),
+                                              std::to_string(r.Bitmap.count()),
+                                              std::to_string(r.NumOfExtents),
+                                              r.RestoredPath,
+                                              std::to_string(r.TaskId)};
+            for (std::string& value : AttributeCells(r.Attributes))
+                cells.push_back(std::move(value));
+            cells.insert(cells.end(), {r.Action.DeleteItem ? "true" : "false", r.Action.RenameItem ? "true" : "false",
+                                       r.Action.NewName});
+            csv.AddRow(std::move(cells));
+        }
         return csv.WriteCsv(std::cout);
     }
     CTableWriter table({"PATH", "VERSION", "STATUS", "ERROR", "EXTENTS", "TASK", "RESTORED PATH", "ATTRIBUTES",
                         "POST-PROCESS"});
-    for (const CRow& r : rows)
-        table.AddRow({r.Path, std::to_string(r.Version), r.Status, std::to_string(r.ErrorCode),
-                      std::to_string(r.ExtentsDone) + "/" + std::to_string(r.ExtentsTotal), std::to_string(r.TaskId),
-                      r.RestoredPath,
-                      std::to_string(r.Attributes[0]) + " " + std::to_string(r.Attributes[1]) + " " +
-                          std::to_string(r.Attributes[2]) + " " + std::to_string(r.Attributes[3]) + " " +
-                          std::to_string(r.Attributes[4]),
-                      ActionText(r.DeleteItem, r.RenameItem, r.NewName)});
+    for (const CRestoreRow& r : rows)
+    {
+        std::string attributes;
+        for (const std::string& value : AttributeCells(r.Attributes))
+            attributes += (attributes.empty() ? "" : " ") + value;
+        table.AddRow({r.Path, std::to_string(r.Version), r.StatusName(), std::to_string(r.ErrorCode),
+                      std::to_string(r.Bitmap.count()) + "/" + std::to_string(r.NumOfExtents),
+                      std::to_string(r.TaskId), r.RestoredPath, attributes, ActionText(r.Action)});
+    }
     table.WriteTable(std::cout);
     std::cout << rows.size() << " item(s) in " << dbPath << '\n';
 }
 
-void CReportCommand::WriteJson(const std::string& dbPath, const std::vector<CRow>& rows) const
+void CReportCommand::WriteListJson(const std::string& dbPath, const std::vector<CRestoreRow>& rows) const
 {
     nlohmann::ordered_json items = nlohmann::ordered_json::array();
-    for (const CRow& r : rows)
+    for (const CRestoreRow& r : rows)
     {
         nlohmann::ordered_json item;
         item["path"] = r.Path;
         item["version"] = r.Version;
-        item["status"] = r.Status;
+        item["status"] = r.StatusName();
         item["error_code"] = r.ErrorCode;
-        item["extents_done"] = r.ExtentsDone;
-        item["extents_total"] = r.ExtentsTotal;
+        item["extents_done"] = r.Bitmap.count();
+        item["extents_total"] = r.NumOfExtents;
         item["restored_path"] = r.RestoredPath;
         item["task_id"] = r.TaskId;
-        item["attributes"] = {{"value1", r.Attributes[0]}, {"value2", r.Attributes[1]}, {"value3", r.Attributes[2]},
-                              {"value4", r.Attributes[3]}, {"value5", r.Attributes[4]}};
-        item["post_process_action"] = {{"delete", r.DeleteItem}, {"rename", r.RenameItem}, {"new_name", r.NewName}};
+        const CFileExtentContainerItemRestoredAttributes& a = r.Attributes;
+        item["attributes"] = {{"value1", a.Value1}, {"value2", a.Value2}, {"value3", a.Value3},
+                              {"value4", a.Value4}, {"value5", a.Value5}};
+        item["post_process_action"] = {
+            {"delete", r.Action.DeleteItem}, {"rename", r.Action.RenameItem}, {"new_name", r.Action.NewName}};
         items.push_back(std::move(item));
     }
     nlohmann::ordered_json document;

@@ -1,21 +1,19 @@
 #pragma once
 
 #include "CommandOptions.h"
+#include "RestoreDatabaseReader.h"
 #include "ToolStatus.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-namespace FILEEXTENT_RESTORE
-{
-class CFileExtentContainerItemRestoreReport;
-}
-
-// `fileextentctl report`: the items of a restore database, read through the restore facade,
-// as a table, JSON or CSV. It never creates or changes a database.
+// `fileextentctl report`: the items of a restore database as a table, JSON or CSV; with --missing
+// the missing extents of the files that lack some; with --summary the progress per task, once or
+// every --watch seconds. The database is read past the library and never changed.
 class CReportCommand
 {
 public:
@@ -25,35 +23,25 @@ public:
     CToolStatus Run();
 
 private:
-    struct CRow
-    {
-        std::string Path;
-        unsigned int Version = 0;
-        std::string Status;
-        unsigned int ErrorCode = 0;
-        std::uint64_t ExtentsDone = 0;
-        std::uint64_t ExtentsTotal = 0;
-        std::string RestoredPath;
-        int TaskId = 0;
-        std::uint64_t Attributes[5] = {};
-        bool DeleteItem = false;
-        bool RenameItem = false;
-        std::string NewName;
-    };
-
-    CToolStatus Collect(const std::string& directory, std::string& dbPath, std::vector<CRow>& rows);
-    bool Wanted(const FILEEXTENT_RESTORE::CFileExtentContainerItemRestoreReport& report) const;
-    static CRow MakeRow(const std::string& path, unsigned int version,
-                        const FILEEXTENT_RESTORE::CFileExtentContainerItemRestoreReport& report);
-    void Write(const std::string& dbPath, const std::vector<CRow>& rows) const;
-    void WriteJson(const std::string& dbPath, const std::vector<CRow>& rows) const;
+    // Reads every wanted row, at most --limit of them when `limited`.
+    CToolStatus Collect(const std::string& dbPath, bool limited, const std::function<bool(const CRestoreRow&)>& fn);
+    bool Wanted(const CRestoreRow& row) const;
+    CToolStatus RunList(const std::string& dbPath);
+    CToolStatus RunMissing(const std::string& dbPath);
+    CToolStatus RunSummary(const std::string& dbPath);
+    CToolStatus WatchSummary(const std::string& dbPath);
+    CToolStatus SummaryText(const std::string& dbPath, std::string& text);
+    void WriteList(const std::string& dbPath, const std::vector<CRestoreRow>& rows) const;
+    void WriteListJson(const std::string& dbPath, const std::vector<CRestoreRow>& rows) const;
 
     CLI::App* m_app;
     std::string m_directory;
     CLI::Option* m_taskOption = nullptr;
-    int m_task = 0;
+    std::uint64_t m_task = 0;
     int m_status = -1;
     std::uint64_t m_limit = 0;
     CommandOptions::OutputFormat m_format = CommandOptions::OutputFormat::Table;
-    int m_verbosity = 0;
+    bool m_missing = false;
+    bool m_summary = false;
+    std::uint64_t m_watch = 0;
 };

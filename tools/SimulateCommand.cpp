@@ -2,7 +2,9 @@
 
 #include "CommandOptions.h"
 #include "DatabaseProbe.h"
+#include "DirectoryLock.h"
 #include "FileExtentCollector.h"
+#include "SimulatedRestore.h"
 #include "Summary.h"
 #include "ToolDirectory.h"
 #include "ToolLog.h"
@@ -10,8 +12,6 @@
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "restore/FileExtentRestoreHandler.h"
 #include "store/FileExtentRestoreDB.h"
-
-#include <boost/make_shared.hpp>
 
 #include <chrono>
 #include <iostream>
@@ -21,40 +21,6 @@ using namespace FILEEXTENT_RESTORE;
 namespace
 {
 const char* const RestoredItemsTable = "RestoredItems";
-
-CFileExtentContainerItemRestoreReportPtr ContainerReport(const CSimulatedFile& file, std::uint64_t extents)
-{
-    CFileExtentContainerItemRestoreReportPtr report = boost::make_shared<CFileExtentContainerItemRestoreReport>();
-    CFileExtentContainerItemRestoredAttributes attributes;
-    attributes.Value1 = file.Attributes[0];
-    attributes.Value2 = file.Attributes[1];
-    attributes.Value3 = file.Attributes[2];
-    attributes.Value4 = static_cast<std::uint32_t>(file.Attributes[3]);
-    attributes.Value5 = file.Attributes[4];
-    report->SetFileExtentContainerItemRestoredAttributes(attributes);
-    CFileExtentRestoredItemPostProcessAction action;
-    action.DeleteItem = file.DeleteItem;
-    action.RenameItem = file.RenameItem;
-    action.NewName = file.NewName;
-    report->SetFileExtentRestoredItemPostProcessAction(action);
-    report->SetRestoredFilePath(file.RestoredPath);
-    report->SetTaskId(file.TaskId);
-    const bool skipped = file.Outcome == FileOutcome::Skipped;
-    const bool failsWithoutExtents = file.Outcome == FileOutcome::ReportedFailed && extents == 0;
-    report->SetNoOfExtents(skipped ? 0 : extents);
-    report->SetRestoreStatus(skipped ? SKIPPED : failsWithoutExtents ? FAILED : PROGRESSING);
-    report->SetErrCode(failsWithoutExtents ? file.ErrorCode : 0);
-    return report;
-}
-
-CFileExtentExtentItemRestoreReportPtr ExtentReport(std::uint64_t extent, RestoreStatus status, unsigned int error)
-{
-    CFileExtentExtentItemRestoreReportPtr report = boost::make_shared<CFileExtentExtentItemRestoreReport>();
-    report->SetExtentNumber(extent);
-    report->SetRestoreStatus(status);
-    report->SetErrCode(error);
-    return report;
-}
 
 // The rule the local UpdateStatus applies, for the records a collector received.
 bool IsCompleteRestore(const CRestoredItem& item)
@@ -71,10 +37,14 @@ bool IsCompleteRestore(const CRestoredItem& item)
 CSimulateCommand::CSimulateCommand(CLI::App& parent)
 {
     m_app = parent.add_subcommand("simulate", "Run a simulated restore through the restore facade and summarise it");
+    const std::string flushes = std::to_string(CSimulatedRestore::ExtentsBetweenFlushes);
     m_app->footer(
         "Every run starts from a clean database: an existing FileExtentRestore.db in DIR (with its -wal and -shm\n"
         "files) is removed first, and so is FileExtentCollector.db for --distributed. A file there that is not\n"
-        "a restore database is left alone and the run stops. DIR is created when absent; its parent must exist.");
+        "a restore database is left alone and the run stops. DIR is created when absent; its parent must exist.\n"
+        "One simulation at a time per DIR: a second one exits 1 naming the process that holds the directory.\n"
+        "The restore flushes every " + flushes + " extent events, so an interrupted run leaves its progress in the\n"
+        "table; --resume, given the same options, completes it: files already known get only their missing extents.");
     CommandOptions::AddDirectory(*m_app, m_directory, "Directory of the databases and of fileextentctl.log");
     CommandOptions::AddPlan(*m_app, m_plan, true);
     CLI::Option* distributed = m_app->add_flag(
@@ -83,14 +53,32 @@ CSimulateCommand::CSimulateCommand(CLI::App& parent)
     m_app->add_option("--block", m_block,
                       "With --distributed: records per XML batch message (0 or 1: one XDR message per record)")
         ->needs(distributed)
-        ->check(CLI::Range(0u, 1000000u))
+        ->check(CommandOptions::WholeNumber(0, 1000000))
         ->capture_default_str();
+    m_app->add_flag("--resume", m_resume,
+                    "Complete an interrupted restore in DIR (same options as the run it continues) instead of "
+                    "starting from a clean database");
+    m_app->add_option("--crash-after", m_crashAfter,
+                      "Kill this process with SIGKILL right after N extent events (to try --resume)")
+        ->type_name("N")
+        ->check(CommandOptions::WholeNumber(1, UINT64_MAX));
     CommandOptions::AddVerbose(*m_app, m_verbosity);
 }
 
+CToolStatus CSimulateCommand::CheckOptions() const
+{
+    if (m_resume && m_distributed)
+        return CToolStatus::Usage("--resume cannot continue a --distributed restore: its records are held by the "
+                                  "collector, not by the local table the resume reads");
+    return CToolStatus::Ok();
+}
+
+// A resume keeps the database it continues; a new run starts from a clean one.
 CToolStatus CSimulateCommand::Prepare(const std::string& directory)
 {
     CToolDirectory dir(directory);
+    if (m_resume)
+        return CDatabaseProbe(dir.File(FileExtentLocalDBName)).RequireTable(RestoredItemsTable, "RecalledItems");
     CToolStatus status = CDatabaseProbe(dir.File(FileExtentLocalDBName)).CheckReplaceable(RestoredItemsTable);
     if (!status.IsOk())
         return status;
@@ -105,8 +93,15 @@ CToolStatus CSimulateCommand::Prepare(const std::string& directory)
 
 CToolStatus CSimulateCommand::Run()
 {
+    CToolStatus status = CheckOptions();
+    if (!status.IsOk())
+        return status;
     CToolDirectory dir(m_directory);
-    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
+    status = CommandOptions::PrepareSimulation(m_plan, dir);
+    if (!status.IsOk())
+        return status;
+    CDirectoryLock lock;
+    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
     if (!status.IsOk())
         return status;
     CToolLog log(dir.File(CToolLog::FileName), m_verbosity);
@@ -115,7 +110,6 @@ CToolStatus CSimulateCommand::Run()
         return status;
 
     CFileExtentCollector collector(dir.Path());
-    m_collector = &collector;
     if (m_distributed)
     {
         CZuError error = collector.Open();
@@ -130,9 +124,16 @@ CToolStatus CSimulateCommand::Run()
         return CToolStatus::Failure("cannot initialise the restore in '" + dir.Path() + "'", error);
     const std::string dbPath = handler.GetContainerItemDBPath();
 
+    CSimulatedRestore restore(handler, static_cast<std::uint64_t>(m_plan.Extents),
+                              [this, &collector](const std::string& what, const CZuError& failure) {
+                                  return SendFailure(what, failure, collector);
+                              });
+    restore.CrashAfter(m_crashAfter);
     const CSimulationPlan plan(m_plan);
     const auto started = std::chrono::steady_clock::now();
-    status = plan.ForEachFile("simulate", [&](const CSimulatedFile& file) { return ReportFile(handler, file); });
+    status = plan.ForEachFile(m_resume ? "resume" : "simulate", [&](const CSimulatedFile& file) {
+        return m_resume ? restore.Resume(file) : restore.Send(file);
+    });
     CTally tally;
     if (status.IsOk())
         status = Finish(handler, collector, tally);
@@ -140,31 +141,7 @@ CToolStatus CSimulateCommand::Run()
     handler.DeInitialize();
     if (!status.IsOk())
         return status;
-    WriteSummary(tally, elapsed.count(), dbPath, collector);
-    return CToolStatus::Ok();
-}
-
-CToolStatus CSimulateCommand::ReportFile(CFileExtentRestoreHandler& handler, const CSimulatedFile& file)
-{
-    const std::uint64_t extents = m_plan.Extents;
-    CZuError error = handler.OnContainerItem(file.Path, file.Version, ContainerReport(file, extents));
-    ++m_events;
-    if (error.IsError())
-        return SendFailure("OnContainerItem for '" + file.Path + "'", error, *m_collector);
-    if (file.Outcome == FileOutcome::Skipped)
-        return CToolStatus::Ok();
-    for (std::uint64_t extent = 0; extent < extents; ++extent)
-    {
-        if (file.Outcome == FileOutcome::Incomplete && extent == file.MissingExtent)
-            continue;
-        const bool fails = file.Outcome == FileOutcome::ReportedFailed && extent + 1 == extents;
-        error = handler.OnExtentItem(file.Path, file.Version,
-                                     ExtentReport(extent, fails ? FAILED : SUCCESS, fails ? file.ErrorCode : 0));
-        ++m_events;
-        ++m_extentEvents;
-        if (error.IsError())
-            return SendFailure("OnExtentItem for '" + file.Path + "'", error, *m_collector);
-    }
+    WriteSummary(tally, elapsed.count(), dbPath, collector, restore);
     return CToolStatus::Ok();
 }
 
@@ -232,9 +209,10 @@ CToolStatus CSimulateCommand::TallyCollector(CFileExtentCollector& collector, CT
 }
 
 void CSimulateCommand::WriteSummary(const CTally& tally, double seconds, const std::string& dbPath,
-                                    const CFileExtentCollector& collector) const
+                                    const CFileExtentCollector& collector, const CSimulatedRestore& restore) const
 {
     CSummary summary(m_distributed ? "Distributed restore simulation (block " + std::to_string(m_block) + ")"
+                     : m_resume    ? std::string("Restore simulation, resumed")
                                    : std::string("Restore simulation"));
     summary.Add("files", tally.Files);
     summary.Add("restored", tally.Restored);
@@ -242,8 +220,16 @@ void CSimulateCommand::WriteSummary(const CTally& tally, double seconds, const s
     summary.Add("skipped", tally.Skipped);
     summary.Add("progressing", tally.Progressing);
     summary.Add("extents", tally.ExtentsDone);
-    summary.AddRate(m_events, seconds);
+    summary.AddRate(restore.Events(), seconds);
     summary.Add("database", dbPath);
+    if (m_resume)
+    {
+        summary.Add("resumed", restore.ResumedFiles());
+        summary.Add("landed", restore.LandedExtents());
+        summary.Add("resent", restore.ResentExtents());
+        summary.Note("resumed: files the database already knew; landed: their extents already stored, not sent "
+                     "again; resent: their missing extents, sent again.");
+    }
     if (m_distributed)
     {
         summary.Add("collector", collector.DBPath());

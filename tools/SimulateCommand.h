@@ -13,10 +13,11 @@ namespace FILEEXTENT_RESTORE
 class CFileExtentRestoreHandler;
 }
 class CFileExtentCollector;
-class CSummary;
+class CSimulatedRestore;
 
 // `fileextentctl simulate`: a whole restore through the restore facade, ordinary or distributed,
-// then a summary counted from what was stored.
+// then a summary counted from what was stored. With --resume it completes an interrupted restore
+// in the same directory; --crash-after interrupts one on purpose.
 class CSimulateCommand
 {
 public:
@@ -36,23 +37,22 @@ private:
         std::uint64_t ExtentsDone = 0;
     };
 
+    CToolStatus CheckOptions() const;
     CToolStatus Prepare(const std::string& directory);
-    CToolStatus ReportFile(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, const CSimulatedFile& file);
     CToolStatus Finish(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, CFileExtentCollector& collector,
                        CTally& tally);
     CToolStatus TallyLocal(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, CTally& tally);
     CToolStatus TallyCollector(CFileExtentCollector& collector, CTally& tally);
     CToolStatus SendFailure(const std::string& what, const CZuError& error, const CFileExtentCollector& collector);
     void WriteSummary(const CTally& tally, double seconds, const std::string& dbPath,
-                      const CFileExtentCollector& collector) const;
+                      const CFileExtentCollector& collector, const CSimulatedRestore& restore) const;
 
     CLI::App* m_app;
     std::string m_directory;
     CSimulationOptions m_plan;
     bool m_distributed = false;
     unsigned int m_block = 0;
+    bool m_resume = false;
+    std::uint64_t m_crashAfter = 0;
     int m_verbosity = 0;
-    std::uint64_t m_events = 0;
-    std::uint64_t m_extentEvents = 0;
-    const CFileExtentCollector* m_collector = nullptr;
 };

@@ -19,8 +19,9 @@ public:
     static CToolStatus Ok() { return CToolStatus(ExitOk, std::string()); }
     static CToolStatus Failure(std::string message) { return CToolStatus(ExitFailure, std::move(message)); }
     static CToolStatus Usage(std::string message) { return CToolStatus(ExitUsage, std::move(message)); }
-    // A library call that failed: what was being done, then the error's kind, code and message.
-    // The full trail of code locations goes to the log file, not to the user's terminal.
+    // A library call that failed, on one line: what was being done, the error's message, and its
+    // code with the engine's words for it when the message lacks them. The full trail of code
+    // locations goes to the log file, not to the user's terminal.
     static CToolStatus Failure(const std::string& what, const CZuError& error);
 
     bool IsOk() const { return m_exitCode == ExitOk; }

@@ -55,6 +55,17 @@ TEST_F(BadInputTest, UsageErrorsExitWithTwo)
     ExpectRefused({"recall", "report", "--dir", dir, "--status", "DONE"}, 2, "unknown status 'DONE'");
     ExpectRefused({"report", "--dir", dir, "--format", "xml"}, 2, "unknown format 'xml'");
     ExpectRefused({"recall", "simulate", "--files", "-3"}, 2, "--files");
+    // Negative, fractional or out-of-range numbers never wrap or round.
+    ExpectRefused({"simulate", "--dir", dir, "--seed", "-1"}, 2, "--seed");
+    ExpectRefused({"simulate", "--dir", dir, "--seed", "18446744073709551616"}, 2, "--seed");
+    ExpectRefused({"simulate", "--dir", dir, "--tasks", "2.5"}, 2, "--tasks");
+    ExpectRefused({"simulate", "--dir", dir, "--crash-after", "-1"}, 2, "--crash-after");
+    ExpectRefused({"simulate", "--dir", dir, "--distributed", "--block", "1e3"}, 2, "--block");
+    ExpectRefused({"report", "--dir", dir, "--limit", "-1"}, 2, "--limit");
+    ExpectRefused({"report", "--dir", dir, "--task", "1.5"}, 2, "--task");
+    ExpectRefused({"report", "--dir", dir, "--summary", "--watch", "0"}, 2, "--watch");
+    ExpectRefused({"report", "--dir", dir, "--watch", "5"}, 2, "--summary");
+    ExpectRefused({"simulate", "--dir", dir, "--resume", "--distributed"}, 2, "collector");
     ExpectRefused({"frobnicate"}, 2, "frobnicate");
     ExpectRefused({}, 2, "subcommand");
     // Nothing was created by any of them.
@@ -71,6 +82,15 @@ TEST_F(BadInputTest, DirectoriesThatCannotBeUsedExitWithOne)
     // /proc takes no new files, not even from root.
     ExpectRefused({"simulate", "--dir", "/proc"}, 1, "cannot be written");
     ExpectRefused({"report", "--dir", data.Path()}, 1, "no database");
+}
+
+TEST_F(BadInputTest, ALibraryFailureKeepsItsCause)
+{
+    ASSERT_EQ(RunTool({"simulate", "--dir", data.Path(), "--files", "5"}, scratch.Path()).exitCode, 0);
+    std::filesystem::create_directory(data.File("FileExtentRestore.db-wal"));
+    ExpectRefused({"simulate", "--dir", data.Path(), "--files", "5", "--resume"}, 1,
+                  "unable to open database file");
+    ExpectRefused({"simulate", "--dir", data.File("absent"), "--resume"}, 1, "no database");
 }
 
 TEST_F(BadInputTest, AFileThatIsNotADatabaseIsNeitherReadNorReplaced)

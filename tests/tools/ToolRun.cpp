@@ -67,7 +67,10 @@ std::vector<std::string> ToolRun::ErrLines() const
     return lines;
 }
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& scratch)
+namespace
+{
+// Starts the tool with stdout and stderr in files of `scratch`; the caller waits for the pid.
+int StartTool(const std::vector<std::string>& args, const std::string& scratch)
 {
     const std::string outPath = scratch + "/tool.out";
     const std::string errPath = scratch + "/tool.err";
@@ -87,12 +90,40 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& scratch
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         throw std::runtime_error("cannot start " + argv[0]);
+    return pid;
+}
+
+ToolRun WaitTool(int pid, const std::string& scratch)
+{
     int status = 0;
     ::waitpid(pid, &status, 0);
-
     ToolRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadWholeFile(outPath);
-    run.err = ReadWholeFile(errPath);
+    run.out = ReadWholeFile(scratch + "/tool.out");
+    run.err = ReadWholeFile(scratch + "/tool.err");
+    return run;
+}
+} // namespace
+
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& scratch)
+{
+    return WaitTool(StartTool(args, scratch), scratch);
+}
+
+BackgroundTool::BackgroundTool(const std::vector<std::string>& args, const std::string& scratch)
+    : m_scratch(scratch), m_pid(StartTool(args, scratch))
+{
+}
+
+BackgroundTool::~BackgroundTool()
+{
+    if (m_pid > 0)
+        WaitTool(m_pid, m_scratch);
+}
+
+ToolRun BackgroundTool::Wait()
+{
+    const ToolRun run = WaitTool(m_pid, m_scratch);
+    m_pid = -1;
     return run;
 }

@@ -26,3 +26,20 @@ std::string ReadWholeFile(const std::string& path);
 // Runs fileextentctl with the arguments in a shell-free way; `scratch` is a directory for the
 // captured output.
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& scratch);
+
+// A run in the background, for what happens while it lasts; Wait() collects it.
+class BackgroundTool
+{
+public:
+    BackgroundTool(const std::vector<std::string>& args, const std::string& scratch);
+    ~BackgroundTool();
+    BackgroundTool(const BackgroundTool&) = delete;
+    BackgroundTool& operator=(const BackgroundTool&) = delete;
+
+    int Pid() const { return m_pid; }
+    ToolRun Wait();
+
+private:
+    std::string m_scratch;
+    int m_pid = -1;
+};
