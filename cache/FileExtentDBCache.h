@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cache/CacheKeyHash.h"
 #include "cache/Deleter.h"
 #include "cache/FileExtentPersist.h"
 #include "cache/Record.h"
@@ -19,6 +20,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -74,7 +76,7 @@ public:
         auto_lock lock(&m_lock);
         if (IsReadMode())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        Position pos = m_map.find(key);
+        Position pos = Find(key);
         CZuError err;
         if (pos == m_map.end())
             err = AddInternal(key, value);
@@ -104,7 +106,7 @@ public:
         if (IsReadMode())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
         CZuError persistErr = m_persist->Delete(key);
-        Position pos = m_map.find(key);
+        Position pos = Find(key);
         if (pos != m_map.end())
         {
             if (IsRecordDeleted(*pos->second))
@@ -162,7 +164,7 @@ public:
         auto_lock lock(&m_lock);
         if (IsReadMode())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        Position pos = m_map.find(key);
+        Position pos = Find(key);
         if (pos == m_map.end())
             return CZuError::Success();
         if (IsRecordDeleted(*pos->second))
@@ -196,7 +198,7 @@ public:
         auto_lock lock(&m_lock);
         if (IsReadMode())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        Position pos = m_map.find(key);
+        Position pos = Find(key);
         CZuError err;
         if (pos == m_map.end())
             err = ReadThrough(key, pos);
@@ -215,6 +217,7 @@ private:
     typedef std::map<Key, RecordPtr, CompareItemFn> RecordMap;
     typedef typename RecordMap::iterator Position;
     typedef std::vector<std::tuple<Key, Value>> ItemList;
+    typedef CCacheKeyHash<Key> KeyHash;
 
     // Records dropped from the front per eviction or overflow.
     static constexpr std::size_t kEvictionStep = 64;
@@ -367,7 +370,7 @@ private:
 
     CZuError GetInternal(const Key& key, Value& value)
     {
-        Position pos = m_map.find(key);
+        Position pos = Find(key);
         if (pos != m_map.end())
         {
             if (IsRecordDeleted(*pos->second))
@@ -384,6 +387,47 @@ private:
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         return CZuError::Success();
+    }
+
+    // One lookup: by hash when the key type has one (a hit with the very same key costs no
+    // comparison), else, or when the hash finds nothing, in the ordered map.
+    Position Find(const Key& key)
+    {
+        if (!KeyHash::kHashed)
+            return m_map.find(key);
+        auto range = m_index.equal_range(KeyHash::Hash(key));
+        for (auto candidate = range.first; candidate != range.second; ++candidate)
+        {
+            const Key& cached = candidate->second->first;
+            if (KeyHash::Identical(key, cached) || (!m_compare(key, cached) && !m_compare(cached, key)))
+                return candidate->second;
+        }
+        return m_map.find(key);
+    }
+
+    CZuError Index(Position pos)
+    {
+        if (!KeyHash::kHashed)
+            return CZuError::Success();
+        try
+        {
+            m_index.emplace(KeyHash::Hash(pos->first), pos);
+        }
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        return CZuError::Success();
+    }
+
+    void Unindex(Position pos)
+    {
+        if (!KeyHash::kHashed)
+            return;
+        auto range = m_index.equal_range(KeyHash::Hash(pos->first));
+        for (auto candidate = range.first; candidate != range.second; ++candidate)
+            if (candidate->second == pos)
+                return static_cast<void>(m_index.erase(candidate));
     }
 
     // A key not in the map, read from the store and cached clean.
@@ -459,14 +503,14 @@ private:
         {
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
         }
-        if (state != RECORD_NOT_DIRTY)
-        {
+        err = Index(pos);
+        if (!err.IsError() && state != RECORD_NOT_DIRTY)
             err = Track(pos);
-            if (err.IsError())
-            {
-                m_map.erase(pos);
-                return err.Push(FX_CODE_LOCATION);
-            }
+        if (err.IsError())
+        {
+            Unindex(pos);
+            m_map.erase(pos);
+            return err.Push(FX_CODE_LOCATION);
         }
         return CZuError::Success();
     }
@@ -559,6 +603,7 @@ private:
     void Erase(Position pos)
     {
         Untrack(pos);
+        Unindex(pos);
         m_map.erase(pos);
     }
 
@@ -765,5 +810,7 @@ private:
     mutable FXCriticalSection m_lock;
     // Guarded by m_lock: the positions of every dirty record and tombstone in m_map.
     std::vector<Position> m_pending;
+    // Guarded by m_lock: every entry of m_map by its key's hash (empty for keys without one).
+    std::unordered_multimap<std::size_t, Position> m_index;
 };
 } // namespace FILEEXTENT_RESTORE

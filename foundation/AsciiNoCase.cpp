@@ -1,6 +1,8 @@
 #include "foundation/AsciiNoCase.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 int CAsciiNoCase::Compare(const std::string& a, const std::string& b)
 {
@@ -15,16 +17,46 @@ int CAsciiNoCase::Compare(const std::string& a, const std::string& b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+namespace
+{
+const std::uint64_t kOnes = 0x0101010101010101ull;
+const std::uint64_t kHighBits = 0x8080808080808080ull;
+
+// The eight bytes of a word with their ASCII capitals made small, all at once.
+std::uint64_t FoldWord(std::uint64_t word)
+{
+    const std::uint64_t low7 = word & ~kHighBits;
+    const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kOnes;
+    const std::uint64_t fromA = low7 + (0x80 - 'A') * kOnes;
+    const std::uint64_t capital = (fromA ^ aboveZ) & ~word & kHighBits;
+    return word | (capital >> 2);
+}
+
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t word)
+{
+    hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+    return hash ^ (hash >> 29);
+}
+} // namespace
+
 std::size_t CAsciiNoCase::Hash::operator()(const std::string& text) const
 {
-    // FNV-1a over the folded bytes.
-    std::size_t hash = 14695981039346656037ull;
-    for (char c : text)
+    // A word at a time: this runs on every extent event.
+    std::uint64_t hash = text.size();
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8)
     {
-        hash ^= Fold(static_cast<unsigned char>(c));
-        hash *= 1099511628211ull;
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        hash = Mix(hash, FoldWord(word));
     }
-    return hash;
+    if (at < text.size())
+    {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, text.size() - at);
+        hash = Mix(hash, FoldWord(word));
+    }
+    return static_cast<std::size_t>(hash);
 }
 
 bool CAsciiNoCase::Equal::operator()(const std::string& a, const std::string& b) const

@@ -34,14 +34,18 @@ int CSQLite3Query::FieldIndex(const char* name) const
     throw CSQLite3Exception(SQLITE_ERROR, message.c_str());
 }
 
-bool CSQLite3Query::CheckField(int index) const
+void CSQLite3Query::CheckRow(int index) const
 {
-    sqlite3_stmt* statement = m_statement->Get();
     if (m_eof)
         throw CSQLite3Exception(SQLITE_MISUSE, "No current row");
-    if (index < 0 || index >= sqlite3_column_count(statement))
+    if (index < 0 || index >= sqlite3_column_count(m_statement->Get()))
         throw CSQLite3Exception(SQLITE_RANGE, "Invalid field index requested");
-    return sqlite3_column_type(statement, index) == SQLITE_NULL;
+}
+
+bool CSQLite3Query::CheckField(int index) const
+{
+    CheckRow(index);
+    return sqlite3_column_type(m_statement->Get(), index) == SQLITE_NULL;
 }
 
 int CSQLite3Query::GetIntField(const char* name, int nullValue) const
@@ -49,9 +53,13 @@ int CSQLite3Query::GetIntField(const char* name, int nullValue) const
     return GetIntField(FieldIndex(name), nullValue);
 }
 
+// The engine reads NULL as 0: only another default needs the type asked first.
 int CSQLite3Query::GetIntField(int index, int nullValue) const
 {
-    return CheckField(index) ? nullValue : sqlite3_column_int(m_statement->Get(), index);
+    if (nullValue != 0)
+        return CheckField(index) ? nullValue : sqlite3_column_int(m_statement->Get(), index);
+    CheckRow(index);
+    return sqlite3_column_int(m_statement->Get(), index);
 }
 
 std::int64_t CSQLite3Query::GetBigIntField(const char* name, std::int64_t nullValue) const
@@ -61,7 +69,10 @@ std::int64_t CSQLite3Query::GetBigIntField(const char* name, std::int64_t nullVa
 
 std::int64_t CSQLite3Query::GetBigIntField(int index, std::int64_t nullValue) const
 {
-    return CheckField(index) ? nullValue : sqlite3_column_int64(m_statement->Get(), index);
+    if (nullValue != 0)
+        return CheckField(index) ? nullValue : sqlite3_column_int64(m_statement->Get(), index);
+    CheckRow(index);
+    return sqlite3_column_int64(m_statement->Get(), index);
 }
 
 std::string CSQLite3Query::GetStringField(const char* name, const char* nullValue) const
@@ -71,13 +82,16 @@ std::string CSQLite3Query::GetStringField(const char* name, const char* nullValu
 
 std::string CSQLite3Query::GetStringField(int index, const char* nullValue) const
 {
-    if (CheckField(index))
-        return nullValue ? nullValue : "";
+    CheckRow(index);
     sqlite3_stmt* statement = m_statement->Get();
     const unsigned char* text = sqlite3_column_text(statement, index);
-    if (!text)
-        throw CSQLite3Exception(SQLITE_NOMEM, "Out of memory reading a text field");
-    return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(statement, index)));
+    if (text)
+        return std::string(reinterpret_cast<const char*>(text),
+                           static_cast<size_t>(sqlite3_column_bytes(statement, index)));
+    // No text: the field is NULL, or the engine had no memory to make it.
+    if (sqlite3_column_type(statement, index) == SQLITE_NULL)
+        return nullValue ? nullValue : "";
+    throw CSQLite3Exception(SQLITE_NOMEM, "Out of memory reading a text field");
 }
 
 const unsigned char* CSQLite3Query::GetBlobField(const char* name, int& length) const
@@ -87,12 +101,11 @@ const unsigned char* CSQLite3Query::GetBlobField(const char* name, int& length) 
 
 const unsigned char* CSQLite3Query::GetBlobField(int index, int& length) const
 {
-    length = 0;
-    if (CheckField(index))
-        return nullptr;
+    CheckRow(index);
     sqlite3_stmt* statement = m_statement->Get();
+    // NULL and an empty BLOB both give no bytes.
     const void* bytes = sqlite3_column_blob(statement, index);
-    length = sqlite3_column_bytes(statement, index);
+    length = bytes ? sqlite3_column_bytes(statement, index) : 0;
     return static_cast<const unsigned char*>(bytes);
 }
 } // namespace FX

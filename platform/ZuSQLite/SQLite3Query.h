@@ -32,7 +32,9 @@ public:
 
 private:
     int FieldIndex(const char* name) const;
-    // Throws unless a row is current and the index names a column; returns whether the field is NULL.
+    // Throws unless a row is current and the index names a column.
+    void CheckRow(int index) const;
+    // As CheckRow; returns whether the field is NULL.
     bool CheckField(int index) const;
 
     boost::shared_ptr<CSQLite3StatementHandle> m_statement;
