@@ -73,17 +73,16 @@ public:
 
     CZuError Update(const Key& key, const Value& value)
     {
-        auto_lock lock(&m_lock);
-        if (IsReadMode())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        Position pos = Find(key);
-        CZuError err;
-        if (pos == m_map.end())
-            err = AddInternal(key, value);
-        else if (IsRecordDeleted(*pos->second))
-            err = ReviveRecord(pos, value);
-        else
-            err = ChangeRecord(pos, value);
+        CZuError err = UpdateValue(key, value);
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
+    // The same, taking the caller's value instead of a copy.
+    CZuError Update(const Key& key, Value&& value)
+    {
+        CZuError err = UpdateValue(key, std::move(value));
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         return CZuError::Success();
@@ -219,6 +218,26 @@ private:
     typedef std::vector<std::tuple<Key, Value>> ItemList;
     typedef CCacheKeyHash<Key> KeyHash;
 
+    // Update's work, with the value copied in, or moved when the caller gave it away.
+    template <class V>
+    CZuError UpdateValue(const Key& key, V&& value)
+    {
+        auto_lock lock(&m_lock);
+        if (IsReadMode())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        Position pos = Find(key);
+        CZuError err;
+        if (pos == m_map.end())
+            err = AddInternal(key, std::forward<V>(value));
+        else if (IsRecordDeleted(*pos->second))
+            err = ReviveRecord(pos, std::forward<V>(value));
+        else
+            err = ChangeRecord(pos, std::forward<V>(value));
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
     // Records dropped from the front per eviction or overflow.
     static constexpr std::size_t kEvictionStep = 64;
 
@@ -231,13 +250,14 @@ private:
     };
 
     // One write-back pass: the dirty records it is handed are written one at a time or in
-    // blocks, inside one transaction when the store has them and more than one record goes.
+    // blocks, inside one transaction when the store has them (a record may take more than one
+    // statement).
     // Written() holds the records whose writes are in the store once Finish() returned.
     class CWritePass
     {
     public:
         CWritePass(CFileExtentDBCache& cache, std::size_t records)
-            : m_cache(cache), m_useTransaction(cache.m_persist->HasTransactions() && records > 1), m_open(false)
+            : m_cache(cache), m_useTransaction(cache.m_persist->HasTransactions() && records > 0), m_open(false)
         {
         }
         ~CWritePass()
@@ -346,12 +366,13 @@ private:
         CZuError m_firstError;
     };
 
-    CZuError AddInternal(const Key& key, const Value& value)
+    template <class V>
+    CZuError AddInternal(const Key& key, V&& value)
     {
         if (IsReadMode())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
         Position pos;
-        CZuError err = AddToCache(key, value, RECORD_DIRTY, pos);
+        CZuError err = AddToCache(key, std::forward<V>(value), RECORD_DIRTY, pos);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         if (ShouldWriteNewRecordsAtOnce())
@@ -489,10 +510,11 @@ private:
         return CZuError::Success();
     }
 
-    CZuError AddToCache(const Key& key, const Value& value, RecordState state, Position& pos)
+    template <class V>
+    CZuError AddToCache(const Key& key, V&& value, RecordState state, Position& pos)
     {
         RecordPtr record;
-        CZuError err = NewRecord(value, state, record);
+        CZuError err = NewRecord(std::forward<V>(value), state, record);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         try
@@ -515,12 +537,13 @@ private:
         return CZuError::Success();
     }
 
-    CZuError NewRecord(const Value& value, RecordState state, RecordPtr& record)
+    template <class V>
+    CZuError NewRecord(V&& value, RecordState state, RecordPtr& record)
     {
         RecordPtr fresh = boost::make_shared_nothrow<Record>(m_deleter);
         if (!fresh)
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        CZuError err = CopyValue(fresh->value, value);
+        CZuError err = AssignValue(fresh->value, std::forward<V>(value));
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         fresh->state = state;
@@ -529,10 +552,11 @@ private:
     }
 
     // A tombstone comes back as a fresh dirty record; it stays a tombstone when that fails.
-    CZuError ReviveRecord(Position pos, const Value& value)
+    template <class V>
+    CZuError ReviveRecord(Position pos, V&& value)
     {
         RecordPtr fresh;
-        CZuError err = NewRecord(value, RECORD_DIRTY, fresh);
+        CZuError err = NewRecord(std::forward<V>(value), RECORD_DIRTY, fresh);
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         // The tombstone's place in the pending list passes to its successor.
@@ -542,14 +566,22 @@ private:
     }
 
     // A change to a cached record reaches the store only through a flush or an eviction.
-    CZuError ChangeRecord(Position pos, const Value& value)
+    template <class V>
+    CZuError ChangeRecord(Position pos, V&& value)
     {
         CZuError err = Track(pos);
         if (!err.IsError())
-            err = CopyValue(pos->second->value, value);
+            err = AssignValue(pos->second->value, std::forward<V>(value));
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         pos->second->state = RECORD_DIRTY;
+        return CZuError::Success();
+    }
+
+    static CZuError AssignValue(Value& target, const Value& source) { return CopyValue(target, source); }
+    static CZuError AssignValue(Value& target, Value&& source)
+    {
+        target = std::move(source);
         return CZuError::Success();
     }
 

@@ -293,7 +293,7 @@ CZuError CFileExtentRestoreHandler::OnContainerItem(const std::string& path, ULO
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "Too many extents [%llu] for [%s]",
                                        static_cast<unsigned long long>(report->GetNoOfExtents()), path.c_str());
     }
-    FX_RETURN_IF_ERROR(d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), record));
+    FX_RETURN_IF_ERROR(d->ptrWriterCache->Update(CRestoringItemAndVersion(path, version), std::move(record)));
     return CZuError::Success();
 }
 

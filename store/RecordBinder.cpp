@@ -2,9 +2,11 @@
 
 namespace FILEEXTENT_RESTORE
 {
+// The record's own texts are bound without a copy: the record outlives the statement's run,
+// which is reset before its caller returns.
 void CRecordBinder::BindValue(const std::string& value)
 {
-    m_statement.Bind(m_next++, value.c_str());
+    m_statement.BindUncopied(m_next++, value.c_str());
 }
 
 void CRecordBinder::BindValue(std::uint32_t value)
@@ -16,7 +18,7 @@ void CRecordBinder::BindValue(std::uint32_t value)
 
 void CRecordBinder::BindValue(const boost::optional<std::string>& value)
 {
-    m_statement.Bind(m_next++, value ? value->c_str() : nullptr);
+    m_statement.BindUncopied(m_next++, value ? value->c_str() : nullptr);
 }
 
 void CRecordBinder::BindValue(const boost::optional<std::uint32_t>& value)

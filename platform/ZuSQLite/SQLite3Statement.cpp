@@ -25,6 +25,11 @@ void CSQLite3Statement::Bind(int index, const char* text)
     Check(sqlite3_bind_text(m_statement->Get(), index, text, -1, SQLITE_TRANSIENT));
 }
 
+void CSQLite3Statement::BindUncopied(int index, const char* text)
+{
+    Check(sqlite3_bind_text(m_statement->Get(), index, text, -1, SQLITE_STATIC));
+}
+
 void CSQLite3Statement::Bind(int index, const unsigned char* bytes, int length)
 {
     Check(sqlite3_bind_blob(m_statement->Get(), index, bytes, length, SQLITE_TRANSIENT));

@@ -18,6 +18,8 @@ public:
 
     // A null text binds NULL.
     void Bind(int index, const char* text);
+    // The same without a copy: the text must stay as it is until the statement is reset.
+    void BindUncopied(int index, const char* text);
     // Null bytes bind NULL; otherwise a BLOB of length bytes (0 gives an empty BLOB).
     void Bind(int index, const unsigned char* bytes, int length);
     void Bind(int index, int value);
@@ -28,6 +30,7 @@ public:
     int ExecDML();
     // Runs and returns a cursor on the first row; valid until Reset().
     boost::shared_ptr<CSQLite3Query> ExecQuery();
+    // Makes the statement reusable; every parameter is unbound.
     void Reset();
 
 private:

@@ -62,8 +62,12 @@ bool CSQLite3StatementHandle::Step()
 
 void CSQLite3StatementHandle::Reset()
 {
-    // The result repeats the last step's failure, which was reported already.
+    // The result repeats the last step's failure, which was reported already. Texts bound
+    // without a copy must not be reachable once their owner moves on.
     if (m_connection->IsOpen())
+    {
         sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
 }
 } // namespace FX
