@@ -18,10 +18,11 @@ boost::shared_ptr<CSQLite3Connection> CSQLite3Connection::Open(const std::string
 {
     if (path.empty())
         throw CSQLite3Exception(SQLITE_CANTOPEN, "No database file set");
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                             nullptr);
-    boost::shared_ptr<CSQLite3Connection> connection(new CSQLite3Connection(db));
+    // The owner exists before the engine handle, so that no failure can leave the handle open.
+    boost::shared_ptr<CSQLite3Connection> connection(new CSQLite3Connection(nullptr));
+    int rc = sqlite3_open_v2(path.c_str(), &connection->m_db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    sqlite3* db = connection->m_db;
     if (rc != SQLITE_OK)
     {
         std::string message = std::string(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + " [" + path + "]";
