@@ -55,12 +55,14 @@ public:
     boost::shared_ptr<FILEEXTENTRECALLDB::IFileRecallDBHandler> ptrDBHandler;
     boost::shared_ptr<Cache> ptrCache;
     // Keyed as the table keys its rows: a path in two letter cases is one file.
+    // Guarded by mtxExtentItemCount.
     std::unordered_map<std::string, unsigned char, CAsciiNoCase::Hash, CAsciiNoCase::Equal> mapExtentItemCount;
     std::mutex mtxExtentItemCount;
     // The direct reads of reports use a table handler of their own: the cache calls its handler
     // under the cache's lock, which the reads cannot take, and a handler's prepared statements
     // must not be used by two threads at once. Recursive, so that an enumeration callback may
     // ask for a report.
+    // Its use (not the pointer, which is set by Initialize) is guarded by mtxReadDBHandler.
     boost::shared_ptr<FILEEXTENTRECALLDB::IFileRecallDBHandler> ptrReadDBHandler;
     std::recursive_mutex mtxReadDBHandler;
     // The longest row the database stores, read when the table is made.
