@@ -5,13 +5,22 @@ using FILEEXTENTRECALLDB::CFileExtentRecallFileMetadata;
 
 namespace
 {
-CFileExtentRecallFileMetadata RoundTrip(const CFileExtentRecallFileMetadata& metadata)
+// The text written directly is the text the object path writes, byte for byte.
+std::string Written(const CFileExtentRecallFileMetadata& metadata)
 {
-    std::string written;
+    std::string written, throughObject;
     FuzzCheck::Require(!CFileExtentRecallFileMetadata::SerializeToString(metadata, written).IsError(),
                        "metadata could not be written");
+    FuzzCheck::Require(!CFileExtentRecallFileMetadata::SerializeThroughObject(metadata, throughObject).IsError(),
+                       "metadata could not be written through the object");
+    FuzzCheck::Require(written == throughObject, "the direct text differs from the object path's");
+    return written;
+}
+
+CFileExtentRecallFileMetadata RoundTrip(const CFileExtentRecallFileMetadata& metadata)
+{
     CFileExtentRecallFileMetadata again;
-    FuzzCheck::Require(!CFileExtentRecallFileMetadata::DeserializeFromString(written, again).IsError(),
+    FuzzCheck::Require(!CFileExtentRecallFileMetadata::DeserializeFromString(Written(metadata), again).IsError(),
                        "reading written metadata failed");
     return again;
 }

@@ -1,10 +1,14 @@
 #include "recall/FileExtentRecallFileMetadata.h"
 
+#include "foundation/ErrorPropagation.h"
 #include "platform/KtJsonLib/KtJsonLib.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "recall/RecallJsonFields.h"
+#include "recall/RecallJsonWriter.h"
 
+#include <cstddef>
 #include <new>
+#include <variant>
 
 namespace FILEEXTENTRECALLDB
 {
@@ -12,72 +16,96 @@ namespace
 {
 typedef CFileExtentRecallFileMetadata Metadata;
 
-template <class T>
-struct Field
+// One stored member: its key and the member it holds.
+struct Member
 {
     const char* key;
-    T Metadata::*member;
+    std::variant<std::uint32_t Metadata::*, std::uint64_t Metadata::*, std::string Metadata::*,
+                 CRecallRequestStats Metadata::*>
+        member;
 };
 
-const Field<std::uint32_t> kUInt32Fields[] = {
-    {"Version", &Metadata::Version}, {"SCId", &Metadata::SCId},         {"StubType", &Metadata::StubType},
-    {"Flags", &Metadata::Flags},     {"Attributes", &Metadata::Attributes},
-};
-
-const Field<std::uint64_t> kUInt64Fields[] = {
-    {"FileSize", &Metadata::FileSize},         {"FileExtentSize", &Metadata::FileExtentSize},
-    {"CreationTime", &Metadata::CreationTime}, {"LastAccessTime", &Metadata::LastAccessTime},
-    {"LastWriteTime", &Metadata::LastWriteTime}, {"ChangeTime", &Metadata::ChangeTime},
-};
-
-const Field<std::string> kStringFields[] = {
+// In key order, the order of the stored object, which the direct writer keeps.
+const Member kMembers[] = {
+    {"Attributes", &Metadata::Attributes},
+    {"ChangeTime", &Metadata::ChangeTime},
+    {"CreationTime", &Metadata::CreationTime},
+    {"FileExtentSize", &Metadata::FileExtentSize},
+    {"FileSize", &Metadata::FileSize},
+    {"Flags", &Metadata::Flags},
+    {"LastAccessTime", &Metadata::LastAccessTime},
+    {"LastWriteTime", &Metadata::LastWriteTime},
+    {"OriginInfo", &Metadata::OriginInfo},
+    {"SCId", &Metadata::SCId},
+    {"Stats", &Metadata::Stats},
     {"StubCacheFilePath", &Metadata::StubCacheFilePath},
     {"StubData", &Metadata::StubData},
-    {"OriginInfo", &Metadata::OriginInfo},
+    {"StubType", &Metadata::StubType},
+    {"Version", &Metadata::Version},
 };
 
-const char kStats[] = "Stats";
+// Keys, punctuation and eleven numbers of up to 20 digits come to under 440 bytes.
+const std::size_t kLongestTextBesidesStrings = 448;
 
-CZuError ToObject(const Metadata& metadata, json_spirit::mObject& object)
+template <class... Visitors>
+struct Overloaded : Visitors...
 {
-    // 32-bit members are widened to unsigned 64-bit numbers, never sign-extended.
-    for (const auto& field : kUInt32Fields)
-        object[field.key] = static_cast<std::uint64_t>(metadata.*field.member);
-    for (const auto& field : kUInt64Fields)
-        object[field.key] = metadata.*field.member;
-    for (const auto& field : kStringFields)
-        RecallJsonFields::WriteBytes(object, field.key, metadata.*field.member);
-    std::string stats;
-    CZuError err = CRecallRequestStats::SerializeToString(metadata.Stats, stats);
-    if (err.IsError())
-        return err.Push(FX_CODE_LOCATION);
-    object[kStats] = std::move(stats);
-    return CZuError::Success();
+    using Visitors::operator()...;
+};
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
+
+// Strings rarely need escapes, so this is the whole text's size but for a few bytes; the stats
+// text gains a backslash before each of its quotes.
+std::size_t ExpectedSize(const Metadata& metadata, const std::string& stats)
+{
+    return kLongestTextBesidesStrings + metadata.StubCacheFilePath.size() + metadata.StubData.size() +
+           metadata.OriginInfo.size() + 2 * stats.size();
 }
 
-void FromObject(const json_spirit::mObject& object, Metadata& metadata)
+// False, with out unchanged, when a string member needs the object path.
+bool WriteDirectly(const Metadata& metadata, const std::string& stats, std::string& out)
 {
-    for (const auto& field : kUInt32Fields)
-        RecallJsonFields::ReadUInt32(object, field.key, metadata.*field.member);
-    for (const auto& field : kUInt64Fields)
-        RecallJsonFields::ReadUInt64(object, field.key, metadata.*field.member);
-    for (const auto& field : kStringFields)
-        RecallJsonFields::ReadBytes(object, field.key, metadata.*field.member);
-    std::string stats;
-    if (RecallJsonFields::ReadString(object, kStats, stats))
-        CRecallRequestStats::DeserializeFromString(stats, metadata.Stats);
+    CRecallJsonWriter json(ExpectedSize(metadata, stats));
+    for (const Member& member : kMembers)
+    {
+        const bool written = std::visit(
+            Overloaded{[&](std::uint32_t Metadata::*number) { json.Number(member.key, metadata.*number); return true; },
+                       [&](std::uint64_t Metadata::*number) { json.Number(member.key, metadata.*number); return true; },
+                       [&](std::string Metadata::*bytes) { return json.String(member.key, metadata.*bytes); },
+                       [&](CRecallRequestStats Metadata::*) { return json.String(member.key, stats); }},
+            member.member);
+        if (!written)
+            return false;
+    }
+    json.Finish(out);
+    return true;
 }
-} // namespace
 
-CZuError CFileExtentRecallFileMetadata::SerializeToString(const CFileExtentRecallFileMetadata& metadata,
-                                                          std::string& out)
+void ToObject(const Metadata& metadata, const std::string& stats, json_spirit::mObject& object)
+{
+    for (const Member& member : kMembers)
+    {
+        // 32-bit members are widened to unsigned 64-bit numbers, never sign-extended.
+        std::visit(Overloaded{[&](std::uint32_t Metadata::*number) {
+                                  object[member.key] = static_cast<std::uint64_t>(metadata.*number);
+                              },
+                              [&](std::uint64_t Metadata::*number) { object[member.key] = metadata.*number; },
+                              [&](std::string Metadata::*bytes) {
+                                  RecallJsonFields::WriteBytes(object, member.key, metadata.*bytes);
+                              },
+                              [&](CRecallRequestStats Metadata::*) { object[member.key] = stats; }},
+                   member.member);
+    }
+}
+
+// The slow path: builds the object, then writes its text.
+CZuError WriteThroughObject(const Metadata& metadata, const std::string& stats, std::string& out)
 {
     try
     {
         json_spirit::mObject object;
-        CZuError err = ToObject(metadata, object);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
+        ToObject(metadata, stats, object);
         // The writer swallows its own allocation failures and leaves out empty.
         if (!KtJson::Serialize(object, out))
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
@@ -87,6 +115,55 @@ CZuError CFileExtentRecallFileMetadata::SerializeToString(const CFileExtentRecal
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     }
     return CZuError::Success();
+}
+
+void FromObject(const json_spirit::mObject& object, Metadata& metadata)
+{
+    for (const Member& member : kMembers)
+    {
+        std::visit(Overloaded{[&](std::uint32_t Metadata::*number) {
+                                  RecallJsonFields::ReadUInt32(object, member.key, metadata.*number);
+                              },
+                              [&](std::uint64_t Metadata::*number) {
+                                  RecallJsonFields::ReadUInt64(object, member.key, metadata.*number);
+                              },
+                              [&](std::string Metadata::*bytes) {
+                                  RecallJsonFields::ReadBytes(object, member.key, metadata.*bytes);
+                              },
+                              [&](CRecallRequestStats Metadata::*stats) {
+                                  std::string text;
+                                  if (RecallJsonFields::ReadString(object, member.key, text))
+                                      CRecallRequestStats::DeserializeFromString(text, metadata.*stats);
+                              }},
+                   member.member);
+    }
+}
+} // namespace
+
+CZuError CFileExtentRecallFileMetadata::SerializeToString(const CFileExtentRecallFileMetadata& metadata,
+                                                          std::string& out)
+{
+    std::string stats;
+    FX_RETURN_IF_ERROR(CRecallRequestStats::SerializeToString(metadata.Stats, stats));
+    try
+    {
+        if (WriteDirectly(metadata, stats, out))
+            return CZuError::Success();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    }
+    // A string member that is not valid UTF-8: the object path stores its replaced text and exact bytes.
+    FX_RETURN_PROPAGATED(WriteThroughObject(metadata, stats, out));
+}
+
+CZuError CFileExtentRecallFileMetadata::SerializeThroughObject(const CFileExtentRecallFileMetadata& metadata,
+                                                               std::string& out)
+{
+    std::string stats;
+    FX_RETURN_IF_ERROR(CRecallRequestStats::SerializeThroughObject(metadata.Stats, stats));
+    FX_RETURN_PROPAGATED(WriteThroughObject(metadata, stats, out));
 }
 
 CZuError CFileExtentRecallFileMetadata::DeserializeFromString(const std::string& text,
@@ -107,15 +184,11 @@ CZuError CFileExtentRecallFileMetadata::DeserializeFromString(const std::string&
 
 bool CFileExtentRecallFileMetadata::operator==(const CFileExtentRecallFileMetadata& other) const
 {
-    for (const auto& field : kUInt32Fields)
-        if (this->*field.member != other.*field.member)
+    for (const Member& member : kMembers)
+    {
+        if (!std::visit([&](auto field) { return this->*field == other.*field; }, member.member))
             return false;
-    for (const auto& field : kUInt64Fields)
-        if (this->*field.member != other.*field.member)
-            return false;
-    for (const auto& field : kStringFields)
-        if (this->*field.member != other.*field.member)
-            return false;
-    return Stats == other.Stats;
+    }
+    return true;
 }
 } // namespace FILEEXTENTRECALLDB

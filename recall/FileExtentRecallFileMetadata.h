@@ -35,6 +35,10 @@ public:
     // absent or hold a value of the wrong type keep their values; 32-bit members take the low
     // 32 bits of the stored number.
     static CZuError SerializeToString(const CFileExtentRecallFileMetadata& metadata, std::string& out);
+    // The same bytes, made as they always were: by building a JSON object first, the statistics' text
+    // included. SerializeToString builds the object only for string members that are not valid UTF-8;
+    // this is the reference its direct text is checked against.
+    static CZuError SerializeThroughObject(const CFileExtentRecallFileMetadata& metadata, std::string& out);
     static CZuError DeserializeFromString(const std::string& text, CFileExtentRecallFileMetadata& metadata);
 
     bool operator==(const CFileExtentRecallFileMetadata& other) const;

@@ -74,17 +74,6 @@ size_t Utf8SequenceLength(const std::string& text, size_t at)
     return length;
 }
 
-bool IsUtf8(const std::string& text)
-{
-    for (size_t at = 0, length = 0; at < text.size(); at += length)
-    {
-        length = Utf8SequenceLength(text, at);
-        if (length == 0)
-            return false;
-    }
-    return true;
-}
-
 std::string EncodeBase64(const std::string& bytes)
 {
     std::string text;
@@ -161,6 +150,17 @@ bool RecallJsonFields::ReadString(const json_spirit::mObject& object, const char
     if (found == object.end() || !found->second.is_string())
         return false;
     out = found->second.get_ref<const std::string&>();
+    return true;
+}
+
+bool RecallJsonFields::IsUtf8(const std::string& text)
+{
+    for (size_t at = 0, length = 0; at < text.size(); at += length)
+    {
+        length = Utf8SequenceLength(text, at);
+        if (length == 0)
+            return false;
+    }
     return true;
 }
 

@@ -24,5 +24,9 @@ public:
     static void WriteBytes(json_spirit::mObject& object, const char* key, const std::string& bytes);
     // The exact bytes when key + "Base64" holds canonical base64; otherwise as ReadString.
     static bool ReadBytes(const json_spirit::mObject& object, const char* key, std::string& out);
+
+    // Well-formed UTF-8: what the JSON writer keeps without replacing anything, and what WriteBytes
+    // stores under key alone.
+    static bool IsUtf8(const std::string& text);
 };
 } // namespace FILEEXTENTRECALLDB

@@ -3,7 +3,9 @@
 #include "platform/KtJsonLib/KtJsonLib.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "recall/RecallJsonFields.h"
+#include "recall/RecallJsonWriter.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <new>
 
@@ -11,8 +13,8 @@ namespace FILEEXTENTRECALLDB
 {
 namespace
 {
-// The seven interval members with their keys, in stored order (the start time stands between the
-// last two and is handled on its own).
+// The seven interval members with their keys, in key order (the order of the stored object), which
+// the direct writer keeps. The start time's key sorts after them all; it is handled on its own.
 struct IntervalField
 {
     const char* key;
@@ -20,16 +22,19 @@ struct IntervalField
 };
 
 const IntervalField kIntervals[] = {
-    {"PreLookupTimeTaken", &CRecallRequestStats::PreLookupTimeTaken},
-    {"LookupTimeTaken", &CRecallRequestStats::LookupTimeTaken},
     {"InDMRQueue", &CRecallRequestStats::InDMRQueue},
+    {"InMAArbitration", &CRecallRequestStats::InMAArbitration},
     {"InPipeline", &CRecallRequestStats::InPipeline},
     {"InTapeCheck", &CRecallRequestStats::InTapeCheck},
-    {"InMAArbitration", &CRecallRequestStats::InMAArbitration},
+    {"LookupTimeTaken", &CRecallRequestStats::LookupTimeTaken},
+    {"PreLookupTimeTaken", &CRecallRequestStats::PreLookupTimeTaken},
     {"RecallDuration", &CRecallRequestStats::RecallDuration},
 };
 
 const char kRecallStartTime[] = "RecallStartTime";
+
+// Keys, punctuation and eight numbers of up to 20 digits come to just over 300 bytes.
+const std::size_t kLongestText = 320;
 
 // Signed counts are stored in their unsigned form; reading casts back, so a negative value survives.
 std::uint64_t AsStored(std::int64_t value) { return static_cast<std::uint64_t>(value); }
@@ -48,6 +53,15 @@ bool StartTimeFromSeconds(std::int64_t seconds, CTimeStamp& out)
     else
         return false;
     return true;
+}
+
+void WriteDirectly(const CRecallRequestStats& stats, std::string& out)
+{
+    CRecallJsonWriter json(kLongestText);
+    for (const IntervalField& field : kIntervals)
+        json.Number(field.key, AsStored((stats.*field.member).As100NSIntervals()));
+    json.Number(kRecallStartTime, AsStored(stats.RecallStartTime.AsUnixTime()));
+    json.Finish(out);
 }
 
 json_spirit::mObject ToObject(const CRecallRequestStats& stats)
@@ -73,6 +87,20 @@ void FromObject(const json_spirit::mObject& object, CRecallRequestStats& stats)
 } // namespace
 
 CZuError CRecallRequestStats::SerializeToString(const CRecallRequestStats& stats, std::string& out)
+{
+    // Numbers only: the direct text always matches the object's.
+    try
+    {
+        WriteDirectly(stats, out);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    }
+    return CZuError::Success();
+}
+
+CZuError CRecallRequestStats::SerializeThroughObject(const CRecallRequestStats& stats, std::string& out)
 {
     try
     {

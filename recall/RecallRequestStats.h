@@ -26,6 +26,9 @@ public:
     // Writing fails only when memory runs out; reading always succeeds and changes only the members whose keys the text holds with a
     // value of the right type; anything that is not a JSON object changes nothing.
     static CZuError SerializeToString(const CRecallRequestStats& stats, std::string& out);
+    // The same bytes, made as they always were, by building a JSON object first: the reference the
+    // direct text is checked against.
+    static CZuError SerializeThroughObject(const CRecallRequestStats& stats, std::string& out);
     static CZuError DeserializeFromString(const std::string& text, CRecallRequestStats& stats);
 
     bool operator==(const CRecallRequestStats& other) const;
