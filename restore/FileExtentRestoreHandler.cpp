@@ -112,22 +112,28 @@ CRestoredItem RecordFromContainerReport(const std::string& path, ULONG version,
     return record;
 }
 
-CFileExtentContainerItemRestoreReport ReportFromRecord(const CRestoredItem& record)
+template <class T>
+const T& ValueOrEmpty(const boost::optional<T>& value)
 {
-    CFileExtentContainerItemRestoreReport report;
+    static const T empty{};
+    return value ? *value : empty;
+}
+
+// Every member of the report, from a row: an enumeration fills one report for every row.
+void FillReport(const CRestoredItem& record, CFileExtentContainerItemRestoreReport& report)
+{
     report.SetRestoreStatus(record.Status.value_or(PROGRESSING));
-    report.SetRestoredFilePath(record.RestoredFilePath.value_or(std::string()));
+    report.SetRestoredFilePath(ValueOrEmpty(record.RestoredFilePath));
     report.SetErrCode(record.ErrorCode.value_or(0));
     report.SetNoOfExtents(static_cast<ULONGLONG>(record.NumOfExtents.value_or(0)));
     CFileExtentContainerItemRestoredAttributes attributes;
-    attributes.DeserializeFromString(record.Metadata.value_or(std::string()));
+    attributes.DeserializeFromString(ValueOrEmpty(record.Metadata));
     report.SetFileExtentContainerItemRestoredAttributes(attributes);
     CFileExtentRestoredItemPostProcessAction action;
-    action.DeserializeFromString(record.PostProcessAction.value_or(std::string()));
+    action.DeserializeFromString(ValueOrEmpty(record.PostProcessAction));
     report.SetFileExtentRestoredItemPostProcessAction(action);
-    report.SetExtentBitmap(record.ExtentBitmap.value_or(boost::dynamic_bitset<unsigned char>()));
+    report.SetExtentBitmap(ValueOrEmpty(record.ExtentBitmap));
     report.SetTaskId(record.TaskId.value_or(0));
-    return report;
 }
 
 } // namespace
@@ -474,8 +480,10 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItems(
         callback)
 {
     FX_RETURN_IF_ERROR(CheckInitialized());
-    CZuError error = d->ptrDBHandler->GetAllRestoredItems([&callback](const CRestoredItem& record) {
-        FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, record.RestoredItemVersion, ReportFromRecord(record)));
+    CFileExtentContainerItemRestoreReport report;
+    CZuError error = d->ptrDBHandler->GetAllRestoredItems([&callback, &report](const CRestoredItem& record) {
+        FillReport(record, report);
+        FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, record.RestoredItemVersion, report));
     });
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
@@ -487,9 +495,12 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItemsByTaskId(
     const std::function<CZuError(const std::string&, const CFileExtentContainerItemRestoreReport&)>& callback)
 {
     FX_RETURN_IF_ERROR(CheckInitialized());
-    CZuError error = d->ptrDBHandler->GetAllRestoredItemsByTaskId(taskId, [&callback](const CRestoredItem& record) {
-        FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, ReportFromRecord(record)));
-    });
+    CFileExtentContainerItemRestoreReport report;
+    CZuError error =
+        d->ptrDBHandler->GetAllRestoredItemsByTaskId(taskId, [&callback, &report](const CRestoredItem& record) {
+            FillReport(record, report);
+            FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, report));
+        });
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
     return CZuError::Success();

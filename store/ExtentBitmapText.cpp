@@ -13,10 +13,17 @@ std::string CExtentBitmapText::ToText(const CExtentBitmap& bitmap)
 
 CExtentBitmap CExtentBitmapText::FromText(const unsigned char* bytes, size_t length)
 {
-    CExtentBitmap bitmap(bytes ? length : 0);
+    CExtentBitmap bitmap;
+    FromText(bytes, length, bitmap);
+    return bitmap;
+}
+
+void CExtentBitmapText::FromText(const unsigned char* bytes, size_t length, CExtentBitmap& bitmap)
+{
+    bitmap.resize(bytes ? length : 0);
+    bitmap.reset();
     for (size_t bit = 0; bit < bitmap.size(); ++bit)
         if (bytes[length - 1 - bit] == '1')
             bitmap.set(bit);
-    return bitmap;
 }
 } // namespace FILEEXTENT_RESTORE

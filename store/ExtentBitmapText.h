@@ -15,5 +15,7 @@ public:
     static std::string ToText(const CExtentBitmap& bitmap);
     // Null or empty bytes give an empty bitmap; any byte but '1' reads as a clear bit.
     static CExtentBitmap FromText(const unsigned char* bytes, size_t length);
+    // The same into bitmap, whose storage is reused.
+    static void FromText(const unsigned char* bytes, size_t length, CExtentBitmap& bitmap);
 };
 } // namespace FILEEXTENT_RESTORE

@@ -2,9 +2,10 @@
 
 namespace FILEEXTENT_RESTORE
 {
+// Texts and bitmaps are read into the record's own storage: an enumeration reuses one record.
 void CRecordReader::Read(int index, std::string& value)
 {
-    value = m_query.GetStringField(index, "");
+    m_query.GetStringField(index, value);
 }
 
 void CRecordReader::Read(int index, std::uint32_t& value)
@@ -14,7 +15,9 @@ void CRecordReader::Read(int index, std::uint32_t& value)
 
 void CRecordReader::Read(int index, boost::optional<std::string>& value)
 {
-    value = m_query.GetStringField(index, "");
+    if (!value)
+        value.emplace();
+    m_query.GetStringField(index, *value);
 }
 
 void CRecordReader::Read(int index, boost::optional<std::uint32_t>& value)
@@ -41,6 +44,8 @@ void CRecordReader::Read(int index, boost::optional<CExtentBitmap>& value)
 {
     int length = 0;
     const unsigned char* bytes = m_query.GetBlobField(index, length);
-    value = CExtentBitmapText::FromText(bytes, static_cast<size_t>(length));
+    if (!value)
+        value.emplace();
+    CExtentBitmapText::FromText(bytes, static_cast<size_t>(length), *value);
 }
 } // namespace FILEEXTENT_RESTORE

@@ -207,12 +207,15 @@ CZuError CRecordTableT<Record, Layout, Interface>::EnumerateWhere(const std::str
 {
     CZuError err = CheckTable();
     if (!err.IsError())
+    {
+        // One record for every row: each row sets all its members, in storage kept from the last.
+        Record item;
         err = m_table->Enumerate(condition, [&](const FX::CSQLite3Query& query) {
-            Record item;
             CRecordReader reader(query);
             Layout::Visit(item, reader);
             return fn(item);
         });
+    }
     FX_RETURN_PROPAGATED(err);
 }
 

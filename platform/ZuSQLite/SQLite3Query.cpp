@@ -94,6 +94,19 @@ std::string CSQLite3Query::GetStringField(int index, const char* nullValue) cons
     throw CSQLite3Exception(SQLITE_NOMEM, "Out of memory reading a text field");
 }
 
+void CSQLite3Query::GetStringField(int index, std::string& out) const
+{
+    CheckRow(index);
+    sqlite3_stmt* statement = m_statement->Get();
+    const unsigned char* text = sqlite3_column_text(statement, index);
+    if (text)
+        return static_cast<void>(out.assign(reinterpret_cast<const char*>(text),
+                                            static_cast<size_t>(sqlite3_column_bytes(statement, index))));
+    if (sqlite3_column_type(statement, index) != SQLITE_NULL)
+        throw CSQLite3Exception(SQLITE_NOMEM, "Out of memory reading a text field");
+    out.clear();
+}
+
 const unsigned char* CSQLite3Query::GetBlobField(const char* name, int& length) const
 {
     return GetBlobField(FieldIndex(name), length);

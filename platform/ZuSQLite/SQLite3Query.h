@@ -26,6 +26,8 @@ public:
     std::int64_t GetBigIntField(int index, std::int64_t nullValue) const;
     std::string GetStringField(const char* name, const char* nullValue) const;
     std::string GetStringField(int index, const char* nullValue) const;
+    // The same into out, whose storage is reused: NULL gives an empty text.
+    void GetStringField(int index, std::string& out) const;
     // The field's bytes, valid until the cursor moves; NULL gives null and length 0.
     const unsigned char* GetBlobField(const char* name, int& length) const;
     const unsigned char* GetBlobField(int index, int& length) const;
