@@ -39,8 +39,9 @@ void CSQLite3Connection::Configure()
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, BusyTimeoutMs);
     // WAL: readers in other processes are not blocked, and with synchronous=NORMAL an
-    // autocommit write costs no fsync yet survives a crash of this process.
-    const char* setup = "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
+    // autocommit write costs no fsync yet survives a crash of this process. A page cache of
+    // 8 MiB keeps the paths a restore's passes walk in a table of millions of rows.
+    const char* setup = "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-8192;";
     int rc = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         Throw(rc);
