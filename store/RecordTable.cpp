@@ -242,6 +242,7 @@ CZuError CRecordTable::UpdateStatement(std::uint32_t mask, StatementPtr& stateme
 
 CZuError CRecordTable::UpdateByKey(std::uint32_t mask, const BindFn& bind)
 {
+    // Updates are prepared on first use; the insert tells whether the table is open and not closed.
     CZuError err = CheckPrepared(m_insert);
     StatementPtr statement;
     if (!err.IsError())
