@@ -1,15 +1,15 @@
 #pragma once
 
-#include "cache/CacheKeyHash.h"
+#include "cache/CacheKeyIndex.h"
+#include "cache/CachePendingList.h"
+#include "cache/CacheWritePass.h"
 #include "cache/Deleter.h"
 #include "cache/FileExtentPersist.h"
 #include "cache/Record.h"
 #include "foundation/AutoLock.h"
-#include "foundation/ErrorContext.h"
 #include "foundation/FXCriticalSection.h"
 #include "foundation/MakeSharedNothrow.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
-#include "platform/ZuUtils/FXString.h"
 #include "platform/ZuUtils/ZuError.h"
 
 #include <boost/shared_ptr.hpp>
@@ -18,9 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <string>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,24 +31,23 @@ enum CacheMode : std::int32_t
     CACHE_MODE_READ_WRITE = 2,
 };
 
-// How an error names the record of a key (the restore key has its own, found by its namespace).
-inline std::string DescribeKey(const std::string& key)
+// When a record new to a cache that persists immediately (block size 0 or 1) reaches the store.
+enum NewRecordWrite : std::int32_t
 {
-    return key;
-}
-template <class Key>
-std::string DescribeKey(const Key&)
-{
-    return "a record";
-}
+    // At once, in a transaction of its own: the store holds it when Update returns.
+    NEW_RECORDS_AT_ONCE = 0,
+    // With the next write-back pass (a flush or an eviction), many to one transaction.
+    NEW_RECORDS_WITH_NEXT_PASS = 1,
+};
 
 // Write-back cache of records in front of one persistence adapter. Records are kept in key
-// order and marked not dirty, dirty or deleted; dirty ones reach the adapter on a flush or
-// when the cache evicts, one at a time or in blocks, each such pass in one transaction of a
-// store that has them. A record counts as written only once the pass that wrote it committed;
-// a record the store refuses stays dirty and does not keep the others from being written.
-// Every public operation holds the cache's recursive lock for its whole duration, adapter
-// calls included; the private functions expect it held.
+// order and marked not dirty, dirty or deleted. A record new to the cache is written at once
+// when the block size is 0 or 1 (unless told to wait for the next pass); changes reach the
+// store on a flush or when the cache evicts, one at a time or in blocks, each such pass in one
+// transaction of a store that has them. A record counts as written only once the pass that
+// wrote it committed; a record the store refuses stays dirty and does not keep the others from
+// being written. Every public operation holds the cache's recursive lock for its whole
+// duration, adapter calls included; every private function expects it held.
 template <class Key, class Value, class CompareItemFn, class DeleteItemFn>
 class CFileExtentDBCache
 {
@@ -59,9 +56,10 @@ public:
 
     CFileExtentDBCache(boost::shared_ptr<Persist> persist, unsigned int maxItemsToPersistInBlock,
                        CompareItemFn compare, DeleteItemFn deleter = DeleteItemFn(),
-                       unsigned int maxCacheSize = 5000)
+                       unsigned int maxCacheSize = 5000, NewRecordWrite newRecords = NEW_RECORDS_AT_ONCE)
         : m_mode(CACHE_MODE_READ_WRITE), m_persist(persist), m_compare(compare), m_deleter(deleter),
-          m_maxCacheSize(maxCacheSize), m_maxItemsToPersistInBlock(maxItemsToPersistInBlock), m_map(m_compare)
+          m_maxCacheSize(maxCacheSize), m_maxItemsToPersistInBlock(maxItemsToPersistInBlock),
+          m_newRecords(newRecords), m_map(m_compare)
     {
     }
 
@@ -97,100 +95,9 @@ public:
         return CZuError::Success();
     }
 
-    // Deletes in the store first, whatever the cache holds, then leaves a tombstone. A record
-    // the cache held is deleted even when the store never had it (it was not written yet).
-    CZuError Delete(const Key& key)
-    {
-        auto_lock lock(&m_lock);
-        if (IsReadMode())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        CZuError persistErr = m_persist->Delete(key);
-        Position pos = Find(key);
-        if (pos != m_map.end())
-        {
-            if (IsRecordDeleted(*pos->second))
-                return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
-            CZuError err = Track(pos);
-            if (err.IsError())
-                return err.Push(FX_CODE_LOCATION);
-            pos->second->state = RECORD_DELETED;
-            if (FXErrorUtil::IsWin32(persistErr, ERROR_NOT_FOUND))
-                persistErr = CZuError::Success();
-        }
-        else
-        {
-            CZuError err = UpdateInternal(key, Value(), RECORD_DELETED);
-            if (err.IsError())
-                return err.Push(FX_CODE_LOCATION);
-        }
-        if (persistErr.IsError())
-            return persistErr.Push(FX_CODE_LOCATION);
-        return CZuError::Success();
-    }
-
-    // Writes every dirty record in key order and drops every tombstone. A record the store
-    // refuses stays dirty while the others are written; the first failure is returned.
-    CZuError FlushSync()
-    {
-        auto_lock lock(&m_lock);
-        if (IsReadMode())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        std::vector<Position> pending;
-        CZuError err = PendingInKeyOrder(pending);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        CWritePass pass(*this, CountDirty(pending));
-        for (Position pos : pending)
-        {
-            if (IsRecordDeleted(*pos->second))
-                Erase(pos);
-            else if (IsRecordDirty(*pos->second))
-                pass.Write(pos);
-            else
-                Untrack(pos);
-        }
-        pass.Finish();
-        for (Position pos : pass.Written())
-            MarkWritten(pos);
-        if (pass.FirstError().IsError())
-            return CZuError(pass.FirstError()).Push(FX_CODE_LOCATION);
-        return CZuError::Success();
-    }
-
-    // Writes one key's record when it is dirty, always as a single record.
-    CZuError FlushSync(const Key& key)
-    {
-        auto_lock lock(&m_lock);
-        if (IsReadMode())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        Position pos = Find(key);
-        if (pos == m_map.end())
-            return CZuError::Success();
-        if (IsRecordDeleted(*pos->second))
-        {
-            Erase(pos);
-            return CZuError::Success();
-        }
-        if (IsRecordDirty(*pos->second))
-        {
-            CZuError err = PersistItem(pos);
-            if (err.IsError())
-                return err.Push(FX_CODE_LOCATION);
-            MarkWritten(pos);
-        }
-        return CZuError::Success();
-    }
-
-    // Number of map entries, tombstones included.
-    std::size_t GetCachedCount() const
-    {
-        auto_lock lock(&m_lock);
-        return m_map.size();
-    }
-
-    // Changes the key's record where it lies, under the lock: change(Value&) returns a CZuError,
-    // and the record becomes dirty only when it succeeds. A record not cached is read through
-    // first, as Get does; a tombstone is ERROR_NOT_FOUND. No copy of the record is made.
+    // Changes the key's record where it lies: change(Value&) returns a CZuError, and the record
+    // becomes dirty only when it succeeds. A record not cached is read through first, as Get
+    // does; a tombstone is ERROR_NOT_FOUND. No copy of the record is made.
     template <class Change>
     CZuError Modify(const Key& key, Change&& change)
     {
@@ -210,184 +117,111 @@ public:
         return CZuError::Success();
     }
 
+    // Deletes in the store first, whatever the cache holds, then leaves a tombstone. A record
+    // the cache held is deleted even when the store never had it (it was not written yet).
+    CZuError Delete(const Key& key)
+    {
+        auto_lock lock(&m_lock);
+        if (IsReadMode())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        CZuError persistErr = m_persist->Delete(key);
+        Position pos = Find(key);
+        if (pos != m_map.end())
+        {
+            if (IsRecordDeleted(*pos->second))
+                return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
+            CZuError err = m_pending.Track(pos);
+            if (err.IsError())
+                return err.Push(FX_CODE_LOCATION);
+            pos->second->state = RECORD_DELETED;
+            if (FXErrorUtil::IsWin32(persistErr, ERROR_NOT_FOUND))
+                persistErr = CZuError::Success();
+        }
+        else
+        {
+            CZuError err = UpdateInternal(key, Value(), RECORD_DELETED);
+            if (err.IsError())
+                return err.Push(FX_CODE_LOCATION);
+        }
+        if (persistErr.IsError())
+            return persistErr.Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
+    // Writes every dirty record in key order, in one pass, and drops every tombstone. A record
+    // the store refuses stays dirty while the others are written; the first failure is returned.
+    CZuError FlushSync()
+    {
+        auto_lock lock(&m_lock);
+        if (IsReadMode())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        std::vector<Position> pending;
+        CZuError err = m_pending.InKeyOrder(m_map, m_compare, pending);
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+        WritePass pass(*m_persist, m_maxItemsToPersistInBlock, CountDirty(pending));
+        for (Position pos : pending)
+        {
+            if (IsRecordDeleted(*pos->second))
+                Erase(pos);
+            else if (IsRecordDirty(*pos->second))
+                pass.Write(pos);
+            else
+                m_pending.Untrack(pos);
+        }
+        pass.Finish();
+        for (Position pos : pass.Written())
+            MarkWritten(pos);
+        if (pass.FirstError().IsError())
+            return CZuError(pass.FirstError()).Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
+    // Writes one key's record when it is dirty, always as a single record, in a transaction of
+    // its own.
+    CZuError FlushSync(const Key& key)
+    {
+        auto_lock lock(&m_lock);
+        if (IsReadMode())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        Position pos = Find(key);
+        if (pos == m_map.end())
+            return CZuError::Success();
+        if (IsRecordDeleted(*pos->second))
+        {
+            Erase(pos);
+            return CZuError::Success();
+        }
+        if (IsRecordDirty(*pos->second))
+        {
+            CZuError err = WriteOnItsOwn(pos);
+            if (err.IsError())
+                return err.Push(FX_CODE_LOCATION);
+        }
+        return CZuError::Success();
+    }
+
+    // Number of map entries, tombstones included.
+    std::size_t GetCachedCount() const
+    {
+        auto_lock lock(&m_lock);
+        return m_map.size();
+    }
+
 private:
     typedef CRecord<Value, DeleteItemFn> Record;
     typedef boost::shared_ptr<Record> RecordPtr;
     typedef std::map<Key, RecordPtr, CompareItemFn> RecordMap;
     typedef typename RecordMap::iterator Position;
     typedef std::vector<std::tuple<Key, Value>> ItemList;
-    typedef CCacheKeyHash<Key> KeyHash;
-
-    // Update's work, with the value copied in, or moved when the caller gave it away.
-    template <class V>
-    CZuError UpdateValue(const Key& key, V&& value)
-    {
-        auto_lock lock(&m_lock);
-        if (IsReadMode())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        Position pos = Find(key);
-        CZuError err;
-        if (pos == m_map.end())
-            err = AddInternal(key, std::forward<V>(value));
-        else if (IsRecordDeleted(*pos->second))
-            err = ReviveRecord(pos, std::forward<V>(value));
-        else
-            err = ChangeRecord(pos, std::forward<V>(value));
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        return CZuError::Success();
-    }
+    typedef CCacheWritePass<Key, Value, Position> WritePass;
 
     // Records dropped from the front per eviction or overflow.
     static constexpr std::size_t kEvictionStep = 64;
 
-    // Records on their way to one batch write, with where they sit in the map, so that they
-    // are marked written (or evicted) only after the batch succeeded.
-    struct CPendingBlock
-    {
-        ItemList items;
-        std::vector<Position> positions;
-    };
+    // ---- Lookup ----
 
-    // One write-back pass: the dirty records it is handed are written one at a time or in
-    // blocks, inside one transaction when the store has them (a record may take more than one
-    // statement).
-    // Written() holds the records whose writes are in the store once Finish() returned.
-    class CWritePass
-    {
-    public:
-        CWritePass(CFileExtentDBCache& cache, std::size_t records)
-            : m_cache(cache), m_useTransaction(cache.m_persist->HasTransactions() && records > 0), m_open(false)
-        {
-        }
-        ~CWritePass()
-        {
-            if (m_open)
-                m_cache.m_persist->RollbackWrites();
-        }
-        CWritePass(const CWritePass&) = delete;
-        CWritePass& operator=(const CWritePass&) = delete;
-
-        // Hands one dirty record to the store, at once or with its block. False when the store
-        // refused it at once (its failure is kept); a block's fate is known at its write.
-        bool Write(Position pos)
-        {
-            if (!Begin())
-                return false;
-            if (m_cache.ShouldPersistImmediately())
-                return Written(m_cache.PersistItem(pos), {pos});
-            CZuError err = m_cache.AddItemToListOfItems(pos, m_block);
-            if (err.IsError())
-            {
-                Failed(err);
-                return false;
-            }
-            if (m_cache.IsMaxItemCountReachedToPersistInBlock(m_block))
-                WriteBlock();
-            return true;
-        }
-
-        void Finish()
-        {
-            WriteBlock();
-            if (!m_open)
-                return;
-            m_open = false;
-            CZuError err = m_cache.m_persist->CommitWrites();
-            if (err.IsError())
-            {
-                m_written.clear();
-                Failed(err.Push(FX_CODE_LOCATION));
-            }
-        }
-
-        const std::vector<Position>& Written() const { return m_written; }
-        const CZuError& FirstError() const { return m_firstError; }
-
-    private:
-        bool Begin()
-        {
-            if (!m_useTransaction || m_open || m_beginFailed)
-                return !m_beginFailed;
-            CZuError err = m_cache.m_persist->BeginWrites();
-            if (err.IsError())
-            {
-                // Nothing of this pass can be written: the store is busy or broken.
-                m_beginFailed = true;
-                Failed(err.Push(FX_CODE_LOCATION));
-                return false;
-            }
-            m_open = true;
-            return true;
-        }
-
-        void WriteBlock()
-        {
-            if (m_block.items.empty())
-                return;
-            std::vector<Position> positions;
-            positions.swap(m_block.positions);
-            CZuError err = m_cache.PersistItems(m_block.items);
-            m_block.items.clear();
-            Written(err, positions);
-        }
-
-        bool Written(const CZuError& err, const std::vector<Position>& positions)
-        {
-            if (!err.IsError())
-            {
-                m_written.insert(m_written.end(), positions.begin(), positions.end());
-                return true;
-            }
-            Failed(err);
-            // The store undid the transaction: what it held is not written. The rest of the
-            // pass goes on in a new one.
-            if (m_open && m_cache.m_persist->WritesLost())
-            {
-                m_cache.m_persist->RollbackWrites();
-                m_open = false;
-                m_written.clear();
-            }
-            return false;
-        }
-
-        void Failed(const CZuError& err)
-        {
-            if (!m_firstError.IsError())
-                m_firstError = err;
-        }
-
-        CFileExtentDBCache& m_cache;
-        const bool m_useTransaction;
-        bool m_open;
-        bool m_beginFailed = false;
-        CPendingBlock m_block;
-        std::vector<Position> m_written;
-        CZuError m_firstError;
-    };
-
-    template <class V>
-    CZuError AddInternal(const Key& key, V&& value)
-    {
-        if (IsReadMode())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
-        Position pos;
-        CZuError err = AddToCache(key, std::forward<V>(value), RECORD_DIRTY, pos);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        if (ShouldWriteNewRecordsAtOnce())
-        {
-            // On failure the record stays dirty for a later flush, and no eviction runs.
-            err = PersistItem(pos);
-            if (err.IsError())
-                return err.Push(FX_CODE_LOCATION);
-            MarkWritten(pos);
-        }
-        err = EvictItemsIfMaxCacheSizeReached();
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        return CZuError::Success();
-    }
+    Position Find(const Key& key) { return m_index.Find(m_map, m_compare, key); }
 
     CZuError GetInternal(const Key& key, Value& value)
     {
@@ -410,47 +244,6 @@ private:
         return CZuError::Success();
     }
 
-    // One lookup: by hash when the key type has one (a hit with the very same key costs no
-    // comparison), else, or when the hash finds nothing, in the ordered map.
-    Position Find(const Key& key)
-    {
-        if (!KeyHash::kHashed)
-            return m_map.find(key);
-        auto range = m_index.equal_range(KeyHash::Hash(key));
-        for (auto candidate = range.first; candidate != range.second; ++candidate)
-        {
-            const Key& cached = candidate->second->first;
-            if (KeyHash::Identical(key, cached) || (!m_compare(key, cached) && !m_compare(cached, key)))
-                return candidate->second;
-        }
-        return m_map.find(key);
-    }
-
-    CZuError Index(Position pos)
-    {
-        if (!KeyHash::kHashed)
-            return CZuError::Success();
-        try
-        {
-            m_index.emplace(KeyHash::Hash(pos->first), pos);
-        }
-        catch (...)
-        {
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        }
-        return CZuError::Success();
-    }
-
-    void Unindex(Position pos)
-    {
-        if (!KeyHash::kHashed)
-            return;
-        auto range = m_index.equal_range(KeyHash::Hash(pos->first));
-        for (auto candidate = range.first; candidate != range.second; ++candidate)
-            if (candidate->second == pos)
-                return static_cast<void>(m_index.erase(candidate));
-    }
-
     // A key not in the map, read from the store and cached clean.
     CZuError ReadThrough(const Key& key, Position& pos)
     {
@@ -463,29 +256,43 @@ private:
         return CZuError::Success();
     }
 
-    template <class Change>
-    CZuError ChangeInPlace(Position pos, Change& change)
+    // ---- Add ----
+
+    // Update's work, with the value copied in, or moved when the caller gave it away.
+    template <class V>
+    CZuError UpdateValue(const Key& key, V&& value)
     {
-        Record& record = *pos->second;
-        const bool wasPending = record.pendingSlot != Record::kNotPending;
-        CZuError err = Track(pos);
+        auto_lock lock(&m_lock);
+        if (IsReadMode())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        Position pos = Find(key);
+        CZuError err;
+        if (pos == m_map.end())
+            err = AddInternal(key, std::forward<V>(value));
+        else if (IsRecordDeleted(*pos->second))
+            err = ReviveRecord(pos, std::forward<V>(value));
+        else
+            err = ChangeRecord(pos, std::forward<V>(value));
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
-        try
-        {
-            err = change(record.value);
-        }
-        catch (...)
-        {
-            err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        }
+        return CZuError::Success();
+    }
+
+    // A new dirty record, written at once when persisting immediately; then the cache evicts
+    // when over capacity. A failed write leaves the record dirty, and no eviction runs.
+    template <class V>
+    CZuError AddInternal(const Key& key, V&& value)
+    {
+        if (IsReadMode())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        Position pos;
+        CZuError err = AddToCache(key, std::forward<V>(value), RECORD_DIRTY, pos);
+        if (!err.IsError() && ShouldWriteNewRecordsAtOnce())
+            err = WriteOnItsOwn(pos);
+        if (!err.IsError())
+            err = EvictItemsIfMaxCacheSizeReached();
         if (err.IsError())
-        {
-            if (!wasPending)
-                Untrack(pos);
             return err.Push(FX_CODE_LOCATION);
-        }
-        record.state = RECORD_DIRTY;
         return CZuError::Success();
     }
 
@@ -525,12 +332,12 @@ private:
         {
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
         }
-        err = Index(pos);
+        err = m_index.Add(pos);
         if (!err.IsError() && state != RECORD_NOT_DIRTY)
-            err = Track(pos);
+            err = m_pending.Track(pos);
         if (err.IsError())
         {
-            Unindex(pos);
+            m_index.Remove(pos);
             m_map.erase(pos);
             return err.Push(FX_CODE_LOCATION);
         }
@@ -551,6 +358,8 @@ private:
         return CZuError::Success();
     }
 
+    // ---- Change ----
+
     // A tombstone comes back as a fresh dirty record; it stays a tombstone when that fails.
     template <class V>
     CZuError ReviveRecord(Position pos, V&& value)
@@ -569,12 +378,38 @@ private:
     template <class V>
     CZuError ChangeRecord(Position pos, V&& value)
     {
-        CZuError err = Track(pos);
+        CZuError err = m_pending.Track(pos);
         if (!err.IsError())
             err = AssignValue(pos->second->value, std::forward<V>(value));
         if (err.IsError())
             return err.Push(FX_CODE_LOCATION);
         pos->second->state = RECORD_DIRTY;
+        return CZuError::Success();
+    }
+
+    template <class Change>
+    CZuError ChangeInPlace(Position pos, Change& change)
+    {
+        Record& record = *pos->second;
+        const bool wasPending = m_pending.IsTracked(pos);
+        CZuError err = m_pending.Track(pos);
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
+        try
+        {
+            err = change(record.value);
+        }
+        catch (...)
+        {
+            err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        if (err.IsError())
+        {
+            if (!wasPending)
+                m_pending.Untrack(pos);
+            return err.Push(FX_CODE_LOCATION);
+        }
+        record.state = RECORD_DIRTY;
         return CZuError::Success();
     }
 
@@ -600,67 +435,18 @@ private:
         return CZuError::Success();
     }
 
-    // The pending list: every dirty record and tombstone, so that a flush visits only them.
-    // A record knows its slot, so it leaves the list in constant time.
-    CZuError Track(Position pos)
-    {
-        Record& record = *pos->second;
-        if (record.pendingSlot != Record::kNotPending)
-            return CZuError::Success();
-        try
-        {
-            m_pending.push_back(pos);
-        }
-        catch (...)
-        {
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        }
-        record.pendingSlot = m_pending.size() - 1;
-        return CZuError::Success();
-    }
+    // ---- Flush ----
 
-    void Untrack(Position pos)
+    // One dirty record, as a single record in a pass of its own: not dirty once that committed.
+    CZuError WriteOnItsOwn(Position pos)
     {
-        Record& record = *pos->second;
-        const std::size_t slot = record.pendingSlot;
-        if (slot == Record::kNotPending)
-            return;
-        Position last = m_pending.back();
-        m_pending[slot] = last;
-        last->second->pendingSlot = slot;
-        m_pending.pop_back();
-        record.pendingSlot = Record::kNotPending;
-    }
-
-    void Erase(Position pos)
-    {
-        Untrack(pos);
-        Unindex(pos);
-        m_map.erase(pos);
-    }
-
-    // The pending records in key order: a walk of the map when most of it is pending, else a
-    // sort of the pending list.
-    CZuError PendingInKeyOrder(std::vector<Position>& ordered)
-    {
-        try
-        {
-            if (m_pending.size() * 2 >= m_map.size())
-            {
-                ordered.reserve(m_pending.size());
-                for (Position pos = m_map.begin(); pos != m_map.end(); ++pos)
-                    if (pos->second->pendingSlot != Record::kNotPending)
-                        ordered.push_back(pos);
-                return CZuError::Success();
-            }
-            ordered = m_pending;
-            std::sort(ordered.begin(), ordered.end(),
-                      [this](Position a, Position b) { return m_compare(a->first, b->first); });
-        }
-        catch (...)
-        {
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        }
+        WritePass pass(*m_persist, 0, 1);
+        pass.Write(pos);
+        pass.Finish();
+        for (Position written : pass.Written())
+            MarkWritten(written);
+        if (pass.FirstError().IsError())
+            return CZuError(pass.FirstError()).Push(FX_CODE_LOCATION);
         return CZuError::Success();
     }
 
@@ -675,12 +461,21 @@ private:
         if (IsWriteMode())
             return Erase(pos);
         pos->second->state = RECORD_NOT_DIRTY;
-        Untrack(pos);
+        m_pending.Untrack(pos);
     }
+
+    void Erase(Position pos)
+    {
+        m_pending.Untrack(pos);
+        m_index.Remove(pos);
+        m_map.erase(pos);
+    }
+
+    // ---- Evict ----
 
     // Drops the smallest keys, not the least recently used ones: a bounded step per record
     // added. A dirty record leaves only once the pass that wrote it committed; one the store
-    // refuses stays, and the next keys leave in its place.
+    // refuses stays, and the next keys leave in its place (at most twice the step is looked at).
     CZuError EvictItemsIfMaxCacheSizeReached()
     {
         if (m_map.size() <= m_maxCacheSize)
@@ -699,7 +494,7 @@ private:
         {
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
         }
-        CWritePass pass(*this, dirty);
+        WritePass pass(*m_persist, m_maxItemsToPersistInBlock, dirty);
         std::vector<Position> leaving;
         std::size_t evicted = 0;
         for (std::size_t i = 0; i < candidates.size() && evicted < kEvictionStep; ++i)
@@ -721,6 +516,25 @@ private:
             err = pass.FirstError();
         if (err.IsError())
             return CZuError(err).Push(FX_CODE_LOCATION);
+        return CZuError::Success();
+    }
+
+    // After a full flush: the smallest keys, all clean, leave.
+    CZuError DropFirstRecords(std::size_t count)
+    {
+        std::vector<Position> leaving;
+        try
+        {
+            for (Position pos = m_map.begin(); pos != m_map.end() && leaving.size() < count; ++pos)
+                leaving.push_back(pos);
+        }
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+        CZuError err = Release(leaving, std::vector<Position>());
+        if (err.IsError())
+            return err.Push(FX_CODE_LOCATION);
         return CZuError::Success();
     }
 
@@ -761,69 +575,13 @@ private:
         return CZuError::Success();
     }
 
-    // After a full flush: the smallest keys, all clean, leave.
-    CZuError DropFirstRecords(std::size_t count)
-    {
-        std::vector<Position> leaving;
-        try
-        {
-            for (Position pos = m_map.begin(); pos != m_map.end() && leaving.size() < count; ++pos)
-                leaving.push_back(pos);
-        }
-        catch (...)
-        {
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        }
-        CZuError err = Release(leaving, std::vector<Position>());
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        return CZuError::Success();
-    }
+    // ---- Predicates ----
 
-    // One record's write; a failure names the record.
-    CZuError PersistItem(Position pos)
-    {
-        CZuError err = m_persist->Update(pos->first, pos->second->value);
-        if (err.IsError())
-            return CErrorContext::Wrap(err, FX_CODE_LOCATION, "Failed to write [" + DescribeKey(pos->first) + "]");
-        return CZuError::Success();
-    }
-
-    CZuError PersistItems(const ItemList& items)
-    {
-        if (items.empty())
-            return CZuError::Success();
-        CZuError err = m_persist->Update(items);
-        if (err.IsError())
-            return CErrorContext::Wrap(err, FX_CODE_LOCATION,
-                                       FXString::Format("Failed to write a block of [%zu] records from [%s]",
-                                                        items.size(), DescribeKey(std::get<0>(items.front())).c_str()));
-        return CZuError::Success();
-    }
-
-    CZuError AddItemToListOfItems(Position pos, CPendingBlock& block)
-    {
-        try
-        {
-            block.positions.reserve(block.positions.size() + 1);
-            block.items.emplace_back(pos->first, pos->second->value);
-            block.positions.push_back(pos);
-        }
-        catch (...)
-        {
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        }
-        return CZuError::Success();
-    }
-
-    bool IsMaxItemCountReachedToPersistInBlock(const CPendingBlock& block) const
-    {
-        return block.items.size() >= m_maxItemsToPersistInBlock;
-    }
     bool ShouldPersistImmediately() const { return m_maxItemsToPersistInBlock <= 1; }
-    // A store with transactions takes new records with the next pass, one row each inside one
-    // transaction, instead of one transaction per record.
-    bool ShouldWriteNewRecordsAtOnce() const { return ShouldPersistImmediately() && !m_persist->HasTransactions(); }
+    bool ShouldWriteNewRecordsAtOnce() const
+    {
+        return ShouldPersistImmediately() && m_newRecords == NEW_RECORDS_AT_ONCE;
+    }
     static bool IsRecordDirty(const Record& record) { return record.state == RECORD_DIRTY; }
     static bool IsRecordDeleted(const Record& record) { return record.state == RECORD_DELETED; }
     bool IsReadMode() const { return m_mode == CACHE_MODE_READ; }
@@ -831,18 +589,20 @@ private:
     bool IsReadWriteMode() const { return m_mode == CACHE_MODE_READ_WRITE; }
 
     // Fixed after construction.
-    CacheMode m_mode;
-    boost::shared_ptr<Persist> m_persist;
-    CompareItemFn m_compare;
-    DeleteItemFn m_deleter;
-    unsigned int m_maxCacheSize;
-    unsigned int m_maxItemsToPersistInBlock;
-    // Guarded by m_lock.
-    RecordMap m_map;
+    const CacheMode m_mode;
+    const boost::shared_ptr<Persist> m_persist;
+    const CompareItemFn m_compare;
+    const DeleteItemFn m_deleter;
+    const unsigned int m_maxCacheSize;
+    const unsigned int m_maxItemsToPersistInBlock;
+    const NewRecordWrite m_newRecords;
+
     mutable FXCriticalSection m_lock;
+    // Guarded by m_lock: the records.
+    RecordMap m_map;
     // Guarded by m_lock: the positions of every dirty record and tombstone in m_map.
-    std::vector<Position> m_pending;
-    // Guarded by m_lock: every entry of m_map by its key's hash (empty for keys without one).
-    std::unordered_multimap<std::size_t, Position> m_index;
+    CCachePendingList<RecordMap> m_pending;
+    // Guarded by m_lock: every entry of m_map by its key's hash.
+    CCacheKeyIndex<Key, RecordMap> m_index;
 };
 } // namespace FILEEXTENT_RESTORE

@@ -30,9 +30,9 @@ public:
     virtual CZuError Delete(const Key& key) = 0;
 
     // Write-back passes. A store with transactions groups the writes of one pass of the cache
-    // between BeginWrites and CommitWrites, and the cache counts a record as written only once
-    // CommitWrites succeeded; it also takes a record new to the cache with the next pass rather
-    // than in a transaction of its own. A store without them (the default) ignores the calls.
+    // between BeginWrites and CommitWrites (a record written at once is a pass of its own), and
+    // the cache counts a record as written only once CommitWrites succeeded. A store without
+    // them (the default) ignores the calls.
     virtual bool HasTransactions() const { return false; }
     virtual CZuError BeginWrites() { return CZuError::Success(); }
     // Ends the transaction even when it fails.

@@ -157,6 +157,16 @@ CZuError CFileExtentRestoreHandler::Initialize(const std::string& dbDirectory, b
                                                FN_SendXMLMsgToFIR fnSendXMLMsgToFIR,
                                                unsigned int maxItemsToPersistInBlock)
 {
+    FX_RETURN_PROPAGATED(Initialize(dbDirectory, isDistributedRestore, fnSendXDRMsgToFIR, fnSendXMLMsgToFIR,
+                                    maxItemsToPersistInBlock, CFileExtentRestoreOptions()));
+}
+
+CZuError CFileExtentRestoreHandler::Initialize(const std::string& dbDirectory, bool isDistributedRestore,
+                                               FN_SendXDRMsgToFIR fnSendXDRMsgToFIR,
+                                               FN_SendXMLMsgToFIR fnSendXMLMsgToFIR,
+                                               ULONG maxItemsToPersistInBlock,
+                                               const CFileExtentRestoreOptions& options)
+{
     if (!d)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     if (d->ptrWriterCache)
@@ -168,6 +178,7 @@ CZuError CFileExtentRestoreHandler::Initialize(const std::string& dbDirectory, b
 
     d->strDBDir = dbDirectory;
     d->bDistributedRestore = isDistributedRestore;
+    d->options = options;
     FX_RETURN_IF_ERROR(CreateFileExtentReader());
     FX_RETURN_IF_ERROR(CreateFileExtentWriter(fnSendXDRMsgToFIR, fnSendXMLMsgToFIR, maxItemsToPersistInBlock));
     return CZuError::Success();
@@ -190,7 +201,8 @@ CZuError CFileExtentRestoreHandler::CreateFileExtentReader()
     if (!persist)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     d->ptrReaderCache = boost::make_shared_nothrow<CRestoredItemCache>(
-        persist, kReaderBlockSize, d->fnComparator, _deleter<CRestoredItem>(), kMaxCacheSize);
+        persist, kReaderBlockSize, d->fnComparator, _deleter<CRestoredItem>(), kMaxCacheSize,
+        d->options.WriteNewRecordsWithNextPass ? NEW_RECORDS_WITH_NEXT_PASS : NEW_RECORDS_AT_ONCE);
     if (!d->ptrReaderCache)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     return CZuError::Success();

@@ -3,6 +3,7 @@
 #include "network/FileExtentNWCallbacks.h"
 #include "platform/ZuUtils/ZuError.h"
 #include "platform/ZuUtils/ZuTypes.h"
+#include "restore/FileExtentRestoreOptions.h"
 #include "restore/records/FileExtentRestoredFileAttributesAndStatus.h"
 
 #include <functional>
@@ -25,6 +26,7 @@ public:
     CFileExtentRestoreHandler(const CFileExtentRestoreHandler&) = delete;
     CFileExtentRestoreHandler& operator=(const CFileExtentRestoreHandler&) = delete;
 
+    // With the default options.
     virtual CZuError Initialize(const std::string& dbDirectory, bool isDistributedRestore,
                                 FN_SendXDRMsgToFIR fnSendXDRMsgToFIR, FN_SendXMLMsgToFIR fnSendXMLMsgToFIR,
                                 unsigned int maxItemsToPersistInBlock);
@@ -59,6 +61,11 @@ public:
                                        const std::function<CZuError(ULONGLONG first, ULONGLONG count)>& callback);
     virtual CZuError GetMissingExtents(const std::string& path,
                                        const std::function<CZuError(ULONGLONG first, ULONGLONG count)>& callback);
+    // Initialize with options of the host's choosing (last in the virtual table, after the
+    // operations the five-argument form has always had).
+    virtual CZuError Initialize(const std::string& dbDirectory, bool isDistributedRestore,
+                                FN_SendXDRMsgToFIR fnSendXDRMsgToFIR, FN_SendXMLMsgToFIR fnSendXMLMsgToFIR,
+                                ULONG maxItemsToPersistInBlock, const CFileExtentRestoreOptions& options);
 
     CZuError GetAllRestoredItemsCount(ULONGLONG& count);
     // Empty when the handler is not initialised.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cache/FileExtentDBCache.h"
+#include "restore/FileExtentRestoreOptions.h"
 #include "restore/records/FileExtentRestoredFileAttributesAndStatus.h"
 #include "store/FileExtentRestoreDB.h"
 #include "store/FileExtentRestoreDBHandler.h"
@@ -31,6 +32,8 @@ public:
     CRestoringItemComparator fnComparator;
     bool bDistributedRestore;
     std::string strDBDir;
+    // The options of Initialize.
+    CFileExtentRestoreOptions options;
     boost::shared_ptr<CFileExtentRestoreDB> ptrDB;
     boost::shared_ptr<CFileExtentRestoreDBHandler> ptrDBHandler;
     boost::shared_ptr<CRestoredItemCache> ptrReaderCache;

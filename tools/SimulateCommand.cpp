@@ -55,6 +55,11 @@ CSimulateCommand::CSimulateCommand(CLI::App& parent)
         ->needs(distributed)
         ->check(CommandOptions::WholeNumber(0, 1000000))
         ->capture_default_str();
+    m_app->add_option("--new-records", m_newRecords,
+                      "When a new file's row is written: at-once (its container report, in a transaction of its "
+                      "own) or with-next-pass (the next flush or eviction, many files to one commit)")
+        ->check(CLI::IsMember({"at-once", "with-next-pass"}))
+        ->capture_default_str();
     m_app->add_flag("--resume", m_resume,
                     "Complete an interrupted restore in DIR (same options as the run it continues) instead of "
                     "starting from a clean database");
@@ -118,8 +123,10 @@ CToolStatus CSimulateCommand::Run()
     }
 
     CFileExtentRestoreHandler handler;
+    CFileExtentRestoreOptions options;
+    options.WriteNewRecordsWithNextPass = m_newRecords == "with-next-pass";
     CZuError error = handler.Initialize(dir.Path(), m_distributed, collector.XDRCallback(), collector.XMLCallback(),
-                                        m_block);
+                                        m_block, options);
     if (error.IsError())
         return CToolStatus::Failure("cannot initialise the restore in '" + dir.Path() + "'", error);
     const std::string dbPath = handler.GetContainerItemDBPath();

@@ -52,6 +52,7 @@ private:
     CSimulationOptions m_plan;
     bool m_distributed = false;
     unsigned int m_block = 0;
+    std::string m_newRecords = "at-once";
     bool m_resume = false;
     std::uint64_t m_crashAfter = 0;
     int m_verbosity = 0;

@@ -72,7 +72,8 @@ class WritePassTest : public ::testing::Test
 {
 protected:
     boost::shared_ptr<TransactionalPersist> persist = boost::make_shared<TransactionalPersist>();
-    Cache cache{persist, 0, KeyLess(RestoreKeyLess)};
+    // New records wait for a pass, so that one pass holds many.
+    Cache cache{persist, 0, KeyLess(RestoreKeyLess), _deleter<CRestoredItem>(), 5000, NEW_RECORDS_WITH_NEXT_PASS};
 
     void Fill(int from, int to, int task)
     {
@@ -82,10 +83,31 @@ protected:
     int StoredTask(int i) { return persist->stored.count(K(i)) ? *persist->stored[K(i)].TaskId : -1; }
 };
 
-TEST_F(WritePassTest, NewRecordsWaitForOnePassAndOneCommit)
+// By default each new record is its own transaction, committed before Update returns; one
+// whose commit fails stays dirty, nothing is evicted for it, and the next flush writes it.
+TEST_F(WritePassTest, NewRecordsAreCommittedAtOnceEachOnItsOwn)
+{
+    Cache atOnce(persist, 0, KeyLess(RestoreKeyLess), _deleter<CRestoredItem>(), 3);
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_FALSE(atOnce.Update(K(i), Item(K(i), 1)).IsError());
+        EXPECT_EQ(i + 1, persist->commits);
+        EXPECT_EQ(1, StoredTask(i));
+    }
+    persist->failCommit = true;
+    EXPECT_TRUE(FXErrorUtil::IsSQLite(atOnce.Update(K(3), Item(K(3), 1)), 787));
+    EXPECT_EQ(4u, atOnce.GetCachedCount()) << "no eviction after a failed write";
+    EXPECT_EQ(-1, StoredTask(3));
+    persist->failCommit = false;
+    ASSERT_FALSE(atOnce.FlushSync().IsError());
+    EXPECT_EQ(1, StoredTask(3));
+    EXPECT_EQ(4u, persist->CountOf(RecordingPersist::Single)) << "the first three were not written again";
+}
+
+TEST_F(WritePassTest, WithTheNextPassNewRecordsWaitForOnePassAndOneCommit)
 {
     Fill(0, 5, 1);
-    EXPECT_TRUE(persist->calls.empty()) << "nothing is written at once into a store with transactions";
+    EXPECT_TRUE(persist->calls.empty());
     ASSERT_FALSE(cache.FlushSync().IsError());
     EXPECT_EQ(1, persist->commits);
     EXPECT_EQ(5u, persist->stored.size());
@@ -121,7 +143,7 @@ TEST_F(WritePassTest, FailedCommitLeavesEveryRecordOfThePassDirty)
 
 TEST_F(WritePassTest, EvictionLeavesOnlyWhatItsCommitWrote)
 {
-    Cache small(persist, 0, KeyLess(RestoreKeyLess), _deleter<CRestoredItem>(), 4);
+    Cache small(persist, 0, KeyLess(RestoreKeyLess), _deleter<CRestoredItem>(), 4, NEW_RECORDS_WITH_NEXT_PASS);
     for (int i = 0; i < 4; ++i)
         ASSERT_FALSE(small.Update(K(i), Item(K(i), 1)).IsError());
     persist->failCommit = true;
@@ -154,7 +176,8 @@ TEST(WritePassOnSQLiteTest, RefusedCommitWritesNoRowOfThePass)
     auto table = boost::make_shared<CFileExtentRestoreDBHandler>(db);
     ASSERT_FALSE(table->CreateTable().IsError());
     ASSERT_FALSE(db.Execute("PRAGMA foreign_keys=ON;").IsError());
-    Cache cache(boost::make_shared<CFileExtentPersistToLocalDB>(table), 0, KeyLess(RestoreKeyLess));
+    Cache cache(boost::make_shared<CFileExtentPersistToLocalDB>(table), 0, KeyLess(RestoreKeyLess),
+                _deleter<CRestoredItem>(), 5000, NEW_RECORDS_WITH_NEXT_PASS);
     for (int i = 0; i < 3; ++i)
         ASSERT_FALSE(cache.Update(K(i), Item(K(i), 7)).IsError());
 
