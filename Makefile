@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 , := ,
 DEB_PACKAGES := cmake g++ make libboost-dev libsqlite3-dev nlohmann-json3-dev libgtest-dev libgmock-dev \
-                libbenchmark-dev libcli11-dev sqlite3 pkg-config
+                libbenchmark-dev libcli11-dev sqlite3 pkg-config libpugixml-dev libhiredis-dev redis-server
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_FLAGS ?=
 PREFIX ?= $(CURDIR)/install

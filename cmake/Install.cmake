@@ -19,7 +19,7 @@ install(EXPORT FileExtentTargets
   NAMESPACE FileExtent::
   DESTINATION ${FX_CMAKE_INSTALL_DIR})
 
-foreach(dir foundation restore store cache network recall platform)
+foreach(dir foundation restore store cache network recall platform collector transport)
   if(EXISTS ${PROJECT_SOURCE_DIR}/${dir})
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}
       DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/FileExtent

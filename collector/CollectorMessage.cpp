@@ -1,0 +1,1 @@
+#include "collector/CollectorMessage.h"
