@@ -2,6 +2,7 @@
 
 #include "foundation/ErrorPropagation.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
+#include "transport/redis/SigPipeGuard.h"
 
 #include <hiredis.h>
 
@@ -146,6 +147,7 @@ CZuError CRedisConnection::Send(const std::vector<std::string>& arguments, CRedi
             argv.push_back(argument.data());
             lengths.push_back(argument.size());
         }
+        CSigPipeGuard noSigPipe;
         ReplyPtr raw(static_cast<redisReply*>(
             redisCommandArgv(m_context, static_cast<int>(argv.size()), argv.data(), lengths.data())));
         const int savedErrno = errno;

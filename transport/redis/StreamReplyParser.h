@@ -25,9 +25,10 @@ public:
     // An XINFO map (a flat array of names and values): the value of name, or null.
     static const CRedisReply* MapValue(const CRedisReply& map, const std::string& name);
     static CZuError MapNumber(const CRedisReply& map, const std::string& name, std::uint64_t& value);
+    // XRANGE, and the entries within the replies above: [entry, ...].
+    static CZuError Entries(const CRedisReply& list, std::vector<CRedisStreamEntry>& entries);
 
 private:
-    static CZuError Entries(const CRedisReply& list, std::vector<CRedisStreamEntry>& entries);
     static CZuError Entry(const CRedisReply& item, CRedisStreamEntry& entry);
 };
 } // namespace FILEEXTENT_REDIS
