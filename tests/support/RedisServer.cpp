@@ -104,9 +104,12 @@ bool RedisServer::Launch(const std::string& binary)
     const std::string port = std::to_string(m_port);
     const std::string log = m_dir.File("redis.log");
     const std::string output = m_dir.File("redis.out");
-    std::vector<std::string> arguments = {binary,        "--port",      port,   "--bind",       "127.0.0.1",
-                                          "--dir",       m_dir.Path(),  "--appendonly", "yes",   "--save",
-                                          "",            "--daemonize", "no",   "--logfile",    log};
+    // appendfsync always: with everysec a write may be postponed past its reply, and a Kill would
+    // lose an entry Redis had acknowledged.
+    std::vector<std::string> arguments = {binary,   "--port",       port,         "--bind",      "127.0.0.1",
+                                          "--dir",  m_dir.Path(),   "--appendonly", "yes",       "--appendfsync",
+                                          "always", "--save",       "",           "--daemonize", "no",
+                                          "--logfile", log};
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(&argument[0]);

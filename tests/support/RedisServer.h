@@ -6,9 +6,10 @@
 
 #include <string>
 
-// A real redis-server for one test, as a child process on a free loopback port with its data in
-// a temporary directory (append-only file on, so a restart brings the data back). The destructor
-// stops it and removes the directory; the server also dies with the test process.
+// A real redis-server for one test, as a child process on a free loopback port with its data in a
+// temporary directory. Its append-only file is synced before each reply, so a restart, even after
+// a kill, brings back everything Redis acknowledged. The destructor stops it and removes the
+// directory; the server also dies with the test process.
 class RedisServer
 {
 public:

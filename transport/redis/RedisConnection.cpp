@@ -120,7 +120,14 @@ CZuError CRedisConnection::Command(const std::vector<std::string>& arguments, st
 {
     FX_RETURN_IF_ERROR(Connect());
     FX_RETURN_IF_ERROR(SetTimeout(m_timeout + serverWait));
-    FX_RETURN_IF_ERROR(Send(arguments, reply));
+    CZuError error = Send(arguments, reply);
+    if (error.IsError())
+    {
+        // An error reply keeps the connection: it must not keep the longer timeout too.
+        if (m_context)
+            SetTimeout(m_timeout);
+        return error.Push(FX_CODE_LOCATION);
+    }
     FX_RETURN_PROPAGATED(SetTimeout(m_timeout));
 }
 

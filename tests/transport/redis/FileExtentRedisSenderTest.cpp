@@ -2,11 +2,8 @@
 
 #include "network/FSRFileExtentRestoredItem.h"
 #include "network/FileExtentMessageWire.h"
-#include "platform/ZuUtils/FXErrorUtil.h"
 #include "transport/redis/FileExtentRedisSender.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <set>
 #include <thread>
 
@@ -75,15 +72,6 @@ TEST_F(FileExtentRedisSenderTest, PayloadsTravelByteForByte)
     const std::vector<CRedisStreamEntry> entries = Range(Records);
     ASSERT_EQ(1u, entries.size());
     EXPECT_EQ(bytes, Field(entries[0], "data"));
-}
-
-TEST_F(FileExtentRedisSenderTest, AnInvalidDescriptorIsNotSentAndCountsAsFailed)
-{
-    auto sender = Sender();
-    ktsDatabuf empty;
-    EXPECT_EQ(0, sender->XDRCallback()(CFileExtentMessageWire::RestoredItemXDRMessageNumber, &empty));
-    EXPECT_EQ(0, sender->XDRCallback()(CFileExtentMessageWire::RestoredItemXDRMessageNumber, nullptr));
-    EXPECT_EQ(0u, Range(Records).size());
 }
 
 TEST_F(FileExtentRedisSenderTest, ARestartedAgentOrdersAfterItsEarlierRun)
@@ -183,17 +171,4 @@ TEST_F(FileExtentRedisSenderTest, ConcurrentSendersShareOneSequenceWithoutLoss)
     for (std::size_t i = 0; i < entries.size(); ++i)
         EXPECT_EQ(i + 1, Seq(entries[i])); // one lock around sequence and XADD: stream order is seq order
     EXPECT_EQ(static_cast<std::uint64_t>(threads * perThread), sender->Counters().Sent);
-}
-
-TEST(FileExtentRedisSenderCreateTest, BadAddressesAndIdsAreRefused)
-{
-    std::unique_ptr<CFileExtentRedisSender> sender;
-    const std::chrono::milliseconds timeout(100);
-    EXPECT_TRUE(FXErrorUtil::IsWin32(CFileExtentRedisSender::Create("nohost", "job", "agent", timeout, sender),
-                                     ERROR_INVALID_PARAMETER));
-    EXPECT_TRUE(FXErrorUtil::IsWin32(CFileExtentRedisSender::Create("127.0.0.1:1", "j:b", "agent", timeout, sender),
-                                     ERROR_INVALID_PARAMETER));
-    EXPECT_TRUE(FXErrorUtil::IsWin32(CFileExtentRedisSender::Create("127.0.0.1:1", "job", "", timeout, sender),
-                                     ERROR_INVALID_PARAMETER));
-    EXPECT_FALSE(sender);
 }
