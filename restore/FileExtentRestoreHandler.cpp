@@ -2,6 +2,7 @@
 
 #include "cache/FileExtentPersist.h"
 #include "foundation/ErrorPropagation.h"
+#include "foundation/HostCall.h"
 #include "foundation/Log.h"
 #include "foundation/MakeSharedNothrow.h"
 #include "network/FileExtentRestoreNWHandler.h"
@@ -9,6 +10,7 @@
 #include "restore/FileExtentRestoreHandlerPrivate.h"
 #include "restore/RestoreStatusPass.h"
 #include "restore/records/ExtentRuns.h"
+#include "restore/records/RestoredItemReport.h"
 
 #include <new>
 #include <stdexcept>
@@ -25,25 +27,6 @@ const char* const kEvictedItemsTable = "EvictedItems";
 // A row holds, beside its bitmap, its texts and a few numbers; this bounds those numbers and
 // the row's own header.
 const std::int64_t kRowOverhead = 128;
-
-// The host's callback runs inside the table's enumeration: what it throws becomes an error
-// there instead of unwinding through the library.
-template <class Callback, class... Args>
-CZuError CallHost(const Callback& callback, Args&&... args)
-{
-    try
-    {
-        return callback(std::forward<Args>(args)...);
-    }
-    catch (const std::exception& e)
-    {
-        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_GEN_FAILURE, "Callback threw: %s", e.what());
-    }
-    catch (...)
-    {
-        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_GEN_FAILURE, "Callback threw");
-    }
-}
 
 // The key of the calling thread's current extent event: its text's storage is reused from one
 // event to the next, so an event allocates nothing.
@@ -110,30 +93,6 @@ CRestoredItem RecordFromContainerReport(const std::string& path, ULONG version,
     record.ExtentBitmap = boost::dynamic_bitset<unsigned char>(report.GetNoOfExtents());
     record.TaskId = report.GetTaskId();
     return record;
-}
-
-template <class T>
-const T& ValueOrEmpty(const boost::optional<T>& value)
-{
-    static const T empty{};
-    return value ? *value : empty;
-}
-
-// Every member of the report, from a row: an enumeration fills one report for every row.
-void FillReport(const CRestoredItem& record, CFileExtentContainerItemRestoreReport& report)
-{
-    report.SetRestoreStatus(record.Status.value_or(PROGRESSING));
-    report.SetRestoredFilePath(ValueOrEmpty(record.RestoredFilePath));
-    report.SetErrCode(record.ErrorCode.value_or(0));
-    report.SetNoOfExtents(static_cast<ULONGLONG>(record.NumOfExtents.value_or(0)));
-    CFileExtentContainerItemRestoredAttributes attributes;
-    attributes.DeserializeFromString(ValueOrEmpty(record.Metadata));
-    report.SetFileExtentContainerItemRestoredAttributes(attributes);
-    CFileExtentRestoredItemPostProcessAction action;
-    action.DeserializeFromString(ValueOrEmpty(record.PostProcessAction));
-    report.SetFileExtentRestoredItemPostProcessAction(action);
-    report.SetExtentBitmap(ValueOrEmpty(record.ExtentBitmap));
-    report.SetTaskId(record.TaskId.value_or(0));
 }
 
 } // namespace
@@ -388,7 +347,7 @@ CZuError CFileExtentRestoreHandler::GetMissingExtents(
     if (!record.ExtentBitmap)
         return CZuError::Success();
     FX_RETURN_PROPAGATED(CExtentRuns::ForEachMissing(
-        *record.ExtentBitmap, [&callback](ULONGLONG first, ULONGLONG count) { return CallHost(callback, first, count); }));
+        *record.ExtentBitmap, [&callback](ULONGLONG first, ULONGLONG count) { return FXCallHost(callback, first, count); }));
 }
 
 CZuError CFileExtentRestoreHandler::GetMissingExtents(
@@ -494,8 +453,8 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItems(
     FX_RETURN_IF_ERROR(CheckInitialized());
     CFileExtentContainerItemRestoreReport report;
     CZuError error = d->ptrDBHandler->GetAllRestoredItems([&callback, &report](const CRestoredItem& record) {
-        FillReport(record, report);
-        FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, record.RestoredItemVersion, report));
+        CRestoredItemReport::Fill(record, report);
+        FX_RETURN_PROPAGATED(FXCallHost(callback, record.FilePath, record.RestoredItemVersion, report));
     });
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);
@@ -510,8 +469,8 @@ CZuError CFileExtentRestoreHandler::GetAllRestoredItemsByTaskId(
     CFileExtentContainerItemRestoreReport report;
     CZuError error =
         d->ptrDBHandler->GetAllRestoredItemsByTaskId(taskId, [&callback, &report](const CRestoredItem& record) {
-            FillReport(record, report);
-            FX_RETURN_PROPAGATED(CallHost(callback, record.FilePath, report));
+            CRestoredItemReport::Fill(record, report);
+            FX_RETURN_PROPAGATED(FXCallHost(callback, record.FilePath, report));
         });
     if (error.IsError())
         return error.Push(FX_CODE_LOCATION);

@@ -3,12 +3,13 @@
 #include "CommandOptions.h"
 #include "DatabaseProbe.h"
 #include "DirectoryLock.h"
-#include "FileExtentCollector.h"
 #include "SimulatedRestore.h"
 #include "Summary.h"
 #include "ToolDirectory.h"
 #include "ToolLog.h"
 
+#include "collector/CollectorCallbacks.h"
+#include "collector/FileExtentCollector.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "restore/FileExtentRestoreHandler.h"
 #include "store/FileExtentRestoreDB.h"
@@ -17,21 +18,13 @@
 #include <iostream>
 
 using namespace FILEEXTENT_RESTORE;
+using FILEEXTENT_COLLECTOR::CCollectorCallbacks;
+using FILEEXTENT_COLLECTOR::CFileExtentCollector;
 
 namespace
 {
 const char* const RestoredItemsTable = "RestoredItems";
 
-// The rule the local UpdateStatus applies, for the records a collector received.
-bool IsCompleteRestore(const CRestoredItem& item)
-{
-    if (item.RestoredFilePath.value_or(std::string()).empty() || !item.ContainerItemRestored.value_or(false))
-        return false;
-    const std::size_t bits = item.ExtentBitmap ? item.ExtentBitmap->size() : 0;
-    if (static_cast<std::int64_t>(bits) != item.NumOfExtents.value_or(0))
-        return false;
-    return !item.ExtentBitmap || item.ExtentBitmap->all();
-}
 } // namespace
 
 CSimulateCommand::CSimulateCommand(CLI::App& parent)
@@ -115,6 +108,7 @@ CToolStatus CSimulateCommand::Run()
         return status;
 
     CFileExtentCollector collector(dir.Path());
+    CCollectorCallbacks link(collector, "local");
     if (m_distributed)
     {
         CZuError error = collector.Open();
@@ -125,15 +119,15 @@ CToolStatus CSimulateCommand::Run()
     CFileExtentRestoreHandler handler;
     CFileExtentRestoreOptions options;
     options.WriteNewRecordsWithNextPass = m_newRecords == "with-next-pass";
-    CZuError error = handler.Initialize(dir.Path(), m_distributed, collector.XDRCallback(), collector.XMLCallback(),
+    CZuError error = handler.Initialize(dir.Path(), m_distributed, link.XDRCallback(), link.XMLCallback(),
                                         m_block, options);
     if (error.IsError())
         return CToolStatus::Failure("cannot initialise the restore in '" + dir.Path() + "'", error);
     const std::string dbPath = handler.GetContainerItemDBPath();
 
     CSimulatedRestore restore(handler, static_cast<std::uint64_t>(m_plan.Extents),
-                              [this, &collector](const std::string& what, const CZuError& failure) {
-                                  return SendFailure(what, failure, collector);
+                              [this, &link](const std::string& what, const CZuError& failure) {
+                                  return SendFailure(what, failure, link);
                               });
     restore.CrashAfter(m_crashAfter);
     const CSimulationPlan plan(m_plan);
@@ -143,40 +137,48 @@ CToolStatus CSimulateCommand::Run()
     });
     CTally tally;
     if (status.IsOk())
-        status = Finish(handler, collector, tally);
+        status = Finish(handler, collector, link, tally);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
     handler.DeInitialize();
     if (!status.IsOk())
         return status;
-    WriteSummary(tally, elapsed.count(), dbPath, collector, restore);
+    WriteSummary(tally, elapsed.count(), dbPath, collector, link, restore);
     return CToolStatus::Ok();
 }
 
 CToolStatus CSimulateCommand::Finish(CFileExtentRestoreHandler& handler, CFileExtentCollector& collector,
-                                     CTally& tally)
+                                     const CCollectorCallbacks& link, CTally& tally)
 {
     CZuError error = handler.Flush();
     if (error.IsError())
-        return SendFailure("Flush", error, collector);
+        return SendFailure("Flush", error, link);
     // An empty local table (every record went to the collector, or there were no files) leaves
     // nothing to decide: that is ERROR_NOT_FOUND, not a failure.
     error = handler.UpdateStatus();
     if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
         return CToolStatus::Failure("UpdateStatus", error);
-    return m_distributed ? TallyCollector(collector, tally) : TallyLocal(handler, tally);
+    if (!m_distributed)
+        return TallyLocal(handler, tally);
+    // The collector decides what it received, by the same rule.
+    error = collector.Decide();
+    if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
+        return CToolStatus::Failure("deciding the collector's records", error);
+    return TallyCollector(collector, tally);
 }
 
 CToolStatus CSimulateCommand::SendFailure(const std::string& what, const CZuError& error,
-                                          const CFileExtentCollector& collector)
+                                          const CCollectorCallbacks& link)
 {
-    if (m_distributed && collector.LastError().IsError())
-        return CToolStatus::Failure(what + " (the collector refused a message)", collector.LastError());
+    if (m_distributed && link.LastError().IsError())
+        return CToolStatus::Failure(what + " (the collector refused a message)", link.LastError());
     return CToolStatus::Failure(what, error);
 }
 
-CToolStatus CSimulateCommand::TallyLocal(CFileExtentRestoreHandler& handler, CTally& tally)
+// Files by status and extents done, from a restore's enumeration.
+template <class Enumerable>
+CToolStatus CSimulateCommand::Tally(Enumerable& source, CTally& tally, const char* what)
 {
-    CZuError error = handler.GetAllRestoredItems(
+    CZuError error = source.GetAllRestoredItems(
         [&tally](const std::string&, unsigned int, const CFileExtentContainerItemRestoreReport& report) {
             ++tally.Files;
             tally.ExtentsDone += report.GetExtentBitmap().count();
@@ -190,33 +192,23 @@ CToolStatus CSimulateCommand::TallyLocal(CFileExtentRestoreHandler& handler, CTa
             return CZuError::Success();
         });
     if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
-        return CToolStatus::Failure("GetAllRestoredItems", error);
+        return CToolStatus::Failure(what, error);
     return CToolStatus::Ok();
+}
+
+CToolStatus CSimulateCommand::TallyLocal(CFileExtentRestoreHandler& handler, CTally& tally)
+{
+    return Tally(handler, tally, "GetAllRestoredItems");
 }
 
 CToolStatus CSimulateCommand::TallyCollector(CFileExtentCollector& collector, CTally& tally)
 {
-    CZuError error = collector.Enumerate([&tally](const CRestoredItem& item) {
-        ++tally.Files;
-        tally.ExtentsDone += item.ExtentBitmap ? item.ExtentBitmap->count() : 0;
-        const RestoreStatus status = item.Status.value_or(PROGRESSING);
-        if (status == FAILED)
-            ++tally.Failed;
-        else if (status == SKIPPED)
-            ++tally.Skipped;
-        else if (IsCompleteRestore(item))
-            ++tally.Restored;
-        else
-            ++tally.Failed;
-        return CZuError::Success();
-    });
-    if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
-        return CToolStatus::Failure("reading the collector database", error);
-    return CToolStatus::Ok();
+    return Tally(collector, tally, "reading the collector database");
 }
 
 void CSimulateCommand::WriteSummary(const CTally& tally, double seconds, const std::string& dbPath,
-                                    const CFileExtentCollector& collector, const CSimulatedRestore& restore) const
+                                    const CFileExtentCollector& collector, const CCollectorCallbacks& link,
+                                    const CSimulatedRestore& restore) const
 {
     CSummary summary(m_distributed ? "Distributed restore simulation (block " + std::to_string(m_block) + ")"
                      : m_resume    ? std::string("Restore simulation, resumed")
@@ -240,11 +232,9 @@ void CSimulateCommand::WriteSummary(const CTally& tally, double seconds, const s
     if (m_distributed)
     {
         summary.Add("collector", collector.DBPath());
-        summary.Add("messages", std::to_string(collector.XDRMessages()) + " XDR, " +
-                                    std::to_string(collector.XMLMessages()) + " XML lists, " +
-                                    std::to_string(collector.RecordsReceived()) + " records");
-        summary.Note("a distributed restore's UpdateStatus decides only local rows, so the counts above are "
-                     "what the collector received, with incomplete items counted as failed.");
+        summary.Add("messages", std::to_string(link.XDRMessages()) + " XDR, " + std::to_string(link.XMLMessages()) +
+                                    " XML lists, " + std::to_string(collector.Totals().Records) + " records");
+        summary.Note("the collector merged and decided what it received, by the rule of UpdateStatus.");
     }
     summary.Write(std::cout);
 }

@@ -12,7 +12,11 @@ namespace FILEEXTENT_RESTORE
 {
 class CFileExtentRestoreHandler;
 }
+namespace FILEEXTENT_COLLECTOR
+{
+class CCollectorCallbacks;
 class CFileExtentCollector;
+}
 class CSimulatedRestore;
 
 // `fileextentctl simulate`: a whole restore through the restore facade, ordinary or distributed,
@@ -39,13 +43,18 @@ private:
 
     CToolStatus CheckOptions() const;
     CToolStatus Prepare(const std::string& directory);
-    CToolStatus Finish(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, CFileExtentCollector& collector,
-                       CTally& tally);
+    CToolStatus Finish(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler,
+                       FILEEXTENT_COLLECTOR::CFileExtentCollector& collector,
+                       const FILEEXTENT_COLLECTOR::CCollectorCallbacks& link, CTally& tally);
     CToolStatus TallyLocal(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, CTally& tally);
-    CToolStatus TallyCollector(CFileExtentCollector& collector, CTally& tally);
-    CToolStatus SendFailure(const std::string& what, const CZuError& error, const CFileExtentCollector& collector);
+    template <class Enumerable>
+    static CToolStatus Tally(Enumerable& source, CTally& tally, const char* what);
+    CToolStatus TallyCollector(FILEEXTENT_COLLECTOR::CFileExtentCollector& collector, CTally& tally);
+    CToolStatus SendFailure(const std::string& what, const CZuError& error,
+                            const FILEEXTENT_COLLECTOR::CCollectorCallbacks& link);
     void WriteSummary(const CTally& tally, double seconds, const std::string& dbPath,
-                      const CFileExtentCollector& collector, const CSimulatedRestore& restore) const;
+                      const FILEEXTENT_COLLECTOR::CFileExtentCollector& collector,
+                      const FILEEXTENT_COLLECTOR::CCollectorCallbacks& link, const CSimulatedRestore& restore) const;
 
     CLI::App* m_app;
     std::string m_directory;

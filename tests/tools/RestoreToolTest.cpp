@@ -186,13 +186,14 @@ TEST_F(RestoreToolTest, DistributedCollectorHoldsEveryRecord)
         EXPECT_EQ(run.SummaryNumber("restored"), 35u);
         EXPECT_EQ(run.SummaryNumber("failed"), 10u);
         EXPECT_EQ(run.SummaryNumber("skipped"), 5u);
-        EXPECT_NE(run.out.find("collector received"), std::string::npos);
+        EXPECT_NE(run.out.find("collector merged and decided"), std::string::npos);
         const std::string messages = run.Summary().at("messages");
         EXPECT_NE(messages.find(std::string(block) == "0" ? "0 XML" : "0 XDR"), std::string::npos) << messages;
 
         const SqliteFile collector(data.File("FileExtentCollector.db"));
         EXPECT_EQ(collector.Scalar("SELECT count(*) FROM RestoredItems;"), "50");
         EXPECT_EQ(collector.Scalar("SELECT count(*) FROM RestoredItems WHERE Status=2;"), "5");
+        EXPECT_EQ(collector.Scalar("SELECT count(*) FROM RestoredItems WHERE Status=0;"), "35") << "decided";
         EXPECT_EQ(collector.Scalar("SELECT count(*) FROM RestoredItems WHERE ContainerItemRestored=1 AND "
                                    "TaskId BETWEEN 1 AND 3 AND RestoredFilePath LIKE '/restore/%';"),
                   "50");

@@ -1,0 +1,171 @@
+#include "collector/CollectorBatch.h"
+
+#include "collector/CollectorMerge.h"
+#include "collector/CollectorMessageDecoder.h"
+#include "foundation/ErrorPropagation.h"
+#include "platform/ZuUtils/FXErrorUtil.h"
+
+#include <chrono>
+#include <new>
+
+using FILEEXTENT_RESTORE::CRestoredItem;
+
+namespace FILEEXTENT_COLLECTOR
+{
+namespace
+{
+std::int64_t NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+void Add(boost::optional<std::int64_t>& total, std::int64_t amount)
+{
+    total = total.value_or(0) + amount;
+}
+} // namespace
+
+CCollectorBatch::CCollectorBatch(FILEEXTENT_RESTORE::CFileExtentRestoreDBHandler& merged,
+                                 CCollectorAgentItemsTable& agentItems, CCollectorAgentsTable& agents)
+    : m_merged(merged), m_agentItems(agentItems), m_agentsTable(agents)
+{
+}
+
+CZuError CCollectorBatch::Run(const std::vector<CCollectorMessage>& messages, std::vector<CCollectorRefusal>& refused,
+                              CCollectorTotals& totals)
+{
+    refused.clear();
+    FX_RETURN_IF_ERROR(m_merged.BeginTransaction());
+    CZuError error;
+    try
+    {
+        std::vector<CRestoredItem> records;
+        for (std::size_t i = 0; i < messages.size() && !error.IsError(); ++i)
+        {
+            const CZuError decoded = CCollectorMessageDecoder::Decode(messages[i], records);
+            Count(messages[i], decoded.IsError());
+            if (decoded.IsError())
+                refused.push_back(CCollectorRefusal{i, decoded});
+            else
+                error = Store(messages[i], records);
+        }
+        for (auto key = m_changed.begin(); key != m_changed.end() && !error.IsError(); ++key)
+            error = MergeAgain(key->first, key->second);
+        if (!error.IsError())
+            error = WriteAgents();
+    }
+    catch (const std::bad_alloc&)
+    {
+        error = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+    }
+    if (error.IsError())
+    {
+        m_merged.RollbackTransaction();
+        refused.clear();
+        return error.Push(FX_CODE_LOCATION);
+    }
+    FX_RETURN_IF_ERROR(m_merged.CommitTransaction());
+    totals.Messages += m_totals.Messages;
+    totals.Records += m_totals.Records;
+    totals.Stale += m_totals.Stale;
+    totals.Refused += m_totals.Refused;
+    return CZuError::Success();
+}
+
+CZuError CCollectorBatch::Store(const CCollectorMessage& message, const std::vector<CRestoredItem>& records)
+{
+    for (std::size_t position = 0; position < records.size(); ++position)
+        FX_RETURN_IF_ERROR(Apply(message, position, records[position]));
+    return CZuError::Success();
+}
+
+// The agent's record replaces its earlier one only when it comes later among its messages.
+CZuError CCollectorBatch::Apply(const CCollectorMessage& message, std::size_t position, const CRestoredItem& record)
+{
+    CAgentRestoredItem row;
+    row.Item = record;
+    row.AgentId = message.AgentId;
+    row.Incarnation = static_cast<std::int64_t>(message.Incarnation);
+    row.Sequence = static_cast<std::int64_t>(message.Sequence);
+    row.Position = static_cast<std::int64_t>(position);
+
+    CAgentRestoredItem stored;
+    CZuError error = m_agentItems.Get(record.FilePath, record.RestoredItemVersion, message.AgentId, stored);
+    if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
+        return error.Push(FX_CODE_LOCATION);
+    CCollectorAgent& agent = m_agents[message.AgentId];
+    if (!error.IsError() && !row.IsLaterThan(stored))
+    {
+        Add(agent.Stale, 1);
+        ++m_totals.Stale;
+        return CZuError::Success();
+    }
+    FX_RETURN_IF_ERROR(m_agentItems.Put(row));
+    Add(agent.Records, 1);
+    ++m_totals.Records;
+    m_changed.emplace(record.FilePath, record.RestoredItemVersion);
+    return CZuError::Success();
+}
+
+CZuError CCollectorBatch::MergeAgain(const std::string& path, ULONG version)
+{
+    std::vector<CAgentRestoredItem> rows;
+    FX_RETURN_IF_ERROR(m_agentItems.ForEachAgentOf(path, version, [&rows](const CAgentRestoredItem& row) {
+        rows.push_back(row);
+        return CZuError::Success();
+    }));
+    const CRestoredItem merged = CCollectorMerge::Merge(std::move(rows));
+    FX_RETURN_PROPAGATED(m_merged.AddorUpdate(merged.FilePath, merged.RestoredItemVersion, merged));
+}
+
+void CCollectorBatch::Count(const CCollectorMessage& message, bool refused)
+{
+    CCollectorAgent& agent = m_agents[message.AgentId];
+    Add(agent.Messages, 1);
+    ++m_totals.Messages;
+    if (refused)
+    {
+        Add(agent.Refused, 1);
+        ++m_totals.Refused;
+        return;
+    }
+    const auto order = std::make_pair(static_cast<std::int64_t>(message.Incarnation),
+                                      static_cast<std::int64_t>(message.Sequence));
+    if (order > std::make_pair(agent.Incarnation.value_or(0), agent.LastSequence.value_or(0)))
+    {
+        agent.Incarnation = order.first;
+        agent.LastSequence = order.second;
+    }
+}
+
+// Each agent's counts grow by the batch's; its last message is the later of the two.
+CZuError CCollectorBatch::WriteAgents()
+{
+    const std::int64_t now = NowMs();
+    for (const auto& entry : m_agents)
+    {
+        const CCollectorAgent& delta = entry.second;
+        CCollectorAgent agent;
+        CZuError error = m_agentsTable.Get(entry.first, agent);
+        if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
+            return error.Push(FX_CODE_LOCATION);
+        agent.AgentId = entry.first;
+        Add(agent.Messages, delta.Messages.value_or(0));
+        Add(agent.Records, delta.Records.value_or(0));
+        Add(agent.Stale, delta.Stale.value_or(0));
+        Add(agent.Refused, delta.Refused.value_or(0));
+        const auto order = std::make_pair(delta.Incarnation.value_or(0), delta.LastSequence.value_or(0));
+        if (order > std::make_pair(agent.Incarnation.value_or(0), agent.LastSequence.value_or(0)))
+        {
+            agent.Incarnation = order.first;
+            agent.LastSequence = order.second;
+        }
+        agent.Incarnation = agent.Incarnation.value_or(0);
+        agent.LastSequence = agent.LastSequence.value_or(0);
+        agent.LastSeenMs = now;
+        FX_RETURN_IF_ERROR(m_agentsTable.Put(agent));
+    }
+    return CZuError::Success();
+}
+} // namespace FILEEXTENT_COLLECTOR
