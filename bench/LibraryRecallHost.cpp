@@ -9,9 +9,7 @@
 
 using namespace FILEEXTENTRECALLDB;
 
-namespace
-{
-CFileExtentRecallFileMetadata Metadata(const CRestoreWorkload& workload, std::size_t file)
+CFileExtentRecallFileMetadata CLibraryRecallHost::Metadata(const CRestoreWorkload& workload, std::size_t file)
 {
     CFileExtentRecallFileMetadata metadata;
     metadata.SCId = static_cast<std::uint32_t>(workload.TaskId(file));
@@ -26,7 +24,7 @@ CFileExtentRecallFileMetadata Metadata(const CRestoreWorkload& workload, std::si
     return metadata;
 }
 
-CRecallRequestStats Stats()
+CRecallRequestStats CLibraryRecallHost::ExtentStats()
 {
     CRecallRequestStats stats;
     stats.LookupTimeTaken = CTimeInterval::From100NS(42000);
@@ -35,7 +33,11 @@ CRecallRequestStats Stats()
     stats.RecallDuration = CTimeInterval::From100NS(250000);
     return stats;
 }
-} // namespace
+
+RecallStatus CLibraryRecallHost::ExtentStatus(const CRestoreWorkload& workload, std::size_t extent)
+{
+    return extent + 1 == workload.Extents() ? SUCCESS : PROGRESSING;
+}
 
 void CLibraryRecallHost::Initialize(const std::string& dbDirectory)
 {
@@ -50,13 +52,13 @@ void CLibraryRecallHost::OnFile(const CRestoreWorkload& workload, std::size_t fi
     item->Metadata = Metadata(workload, file);
     CheckLibrary(m_manager.OnFileRecallItem(workload.Path(file), item), "OnFileRecallItem");
     m_extent = boost::make_shared<CFileExtentRecallExtentItem>();
-    m_extent->Stats = Stats();
+    m_extent->Stats = ExtentStats();
 }
 
 void CLibraryRecallHost::OnExtent(const CRestoreWorkload& workload, std::size_t file, std::size_t extent)
 {
     m_extent->ExtentNumber = extent;
-    m_extent->Status = extent + 1 == workload.Extents() ? SUCCESS : PROGRESSING;
+    m_extent->Status = ExtentStatus(workload, extent);
     CheckLibrary(m_manager.OnExtentItem(workload.Path(file), m_extent), "recall OnExtentItem");
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "recall/FileExtentRecallDBManager.h"
+#include "recall/FileExtentRecallFileMetadata.h"
+#include "restore/records/RestoreStatus.h"
 
 #include <cstddef>
 #include <string>
@@ -17,6 +19,13 @@ public:
     void OnExtent(const CRestoreWorkload& workload, std::size_t file, std::size_t extent);
     // Flush, then DeInitialize: DeInitialize alone drops what is not flushed.
     void Finish();
+
+    // What the events carry: a file's stub metadata (statistics still clear), the statistics of
+    // every extent event, and an extent's status.
+    static FILEEXTENTRECALLDB::CFileExtentRecallFileMetadata Metadata(const CRestoreWorkload& workload,
+                                                                      std::size_t file);
+    static FILEEXTENTRECALLDB::CRecallRequestStats ExtentStats();
+    static FILEEXTENTRECALLDB::RecallStatus ExtentStatus(const CRestoreWorkload& workload, std::size_t extent);
 
 private:
     CFileExtentRecallDBManager m_manager;

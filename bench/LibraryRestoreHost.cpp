@@ -10,9 +10,9 @@
 
 using namespace FILEEXTENT_RESTORE;
 
-void CLibraryRestoreHost::Initialize(const std::string& dbDirectory)
+void CLibraryRestoreHost::Initialize(const std::string& dbDirectory, const CFileExtentRestoreOptions& options)
 {
-    CheckLibrary(m_handler.Initialize(dbDirectory, false, nullptr, nullptr, 0), "Initialize");
+    CheckLibrary(m_handler.Initialize(dbDirectory, false, nullptr, nullptr, 0, options), "Initialize");
 }
 
 void CLibraryRestoreHost::InitializeDistributed(const std::string& dbDirectory, unsigned int block)
@@ -73,11 +73,19 @@ void CLibraryRestoreHost::Finish()
     DeInitialize();
 }
 
-double CLibraryRestoreHost::TimeCheckedRestore(const CRestoreWorkload& workload, const std::string& dbDirectory)
+double CLibraryRestoreHost::TimeCheckedRestore(const CRestoreWorkload& workload, const std::string& dbDirectory,
+                                               const CFileExtentRestoreOptions& options)
 {
     CLibraryRestoreHost host;
-    const double seconds = workload.TimeWholeRun(host, [&] { host.Initialize(dbDirectory); });
+    const double seconds = workload.TimeWholeRun(host, [&] { host.Initialize(dbDirectory, options); });
     CRestoredItemsCheck::ExpectRestored(dbDirectory + "/" + CRestoredItemsCheck::RestoreDbName(),
                                         CRestoredItemsSql::Table(), workload.Files(), "the restore handler");
     return seconds;
+}
+
+CFileExtentRestoreOptions CLibraryRestoreHost::WithNextPass()
+{
+    CFileExtentRestoreOptions options;
+    options.WriteNewRecordsWithNextPass = true;
+    return options;
 }

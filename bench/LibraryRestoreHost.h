@@ -13,7 +13,8 @@ class CRestoreWorkload;
 class CLibraryRestoreHost
 {
 public:
-    void Initialize(const std::string& dbDirectory);
+    void Initialize(const std::string& dbDirectory,
+                    const FILEEXTENT_RESTORE::CFileExtentRestoreOptions& options = {});
     // A distributed restore to a collector that counts the messages and accepts every one.
     void InitializeDistributed(const std::string& dbDirectory, unsigned int block);
 
@@ -28,7 +29,10 @@ public:
 
     // A whole ordinary restore into dbDirectory, Initialize to DeInitialize, timed; then its table is
     // checked to hold every file restored.
-    static double TimeCheckedRestore(const CRestoreWorkload& workload, const std::string& dbDirectory);
+    static double TimeCheckedRestore(const CRestoreWorkload& workload, const std::string& dbDirectory,
+                                     const FILEEXTENT_RESTORE::CFileExtentRestoreOptions& options = {});
+    // Options that write a new file's row with the next write-back pass.
+    static FILEEXTENT_RESTORE::CFileExtentRestoreOptions WithNextPass();
 
     FILEEXTENT_RESTORE::CFileExtentRestoreHandler& Handler() { return m_handler; }
     std::uint64_t MessagesSent() const { return m_messages; }

@@ -1,10 +1,15 @@
 // The baselines only mean something if they do the library's work: the same rows in the same
 // table, and the same final decision per row.
+#include "LibraryRecallHost.h"
 #include "LibraryRestoreHost.h"
 #include "NaiveSqliteHost.h"
+#include "RecallFloorHost.h"
+#include "RecalledItemsSql.h"
+#include "RestoreFloorHost.h"
 #include "RestoreWorkload.h"
 #include "RestoredItemsSql.h"
 #include "SqliteDb.h"
+#include "WriteLog.h"
 
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
@@ -21,7 +26,14 @@ using namespace FILEEXTENT_RESTORE;
 namespace
 {
 const char* const kRows = "SELECT *, typeof(ExtentBitmap) FROM RestoredItems ORDER BY FilePath, RestoredItemVersion;";
+const char* const kRecalledRows =
+    "SELECT *, typeof(ExtentBitmap), typeof(Metadata) FROM RecalledItems ORDER BY FilePath;";
+
+std::string TableSql(const std::string& dbPath, const std::string& table)
+{
+    return SqliteFile(dbPath).Scalar("SELECT sql FROM sqlite_master WHERE name = '" + table + "';");
 }
+} // namespace
 
 class BaselineEquivalenceTest : public ::testing::Test
 {
@@ -37,27 +49,105 @@ protected:
     TempDir dir;
 };
 
-TEST_F(BaselineEquivalenceTest, NaiveHostLeavesTheRowsTheLibraryLeaves)
+// In either mode of the handler: the rows differ only in when they were written.
+TEST_F(BaselineEquivalenceTest, NaiveHostAndRestoreFloorLeaveTheRowsTheLibraryLeaves)
 {
     const CRestoreWorkload workload(40, 12);
-    const std::string library = LibraryDb("library");
-    {
-        CLibraryRestoreHost host;
-        host.Initialize(library);
-        workload.Replay(host);
-        host.Finish();
-    }
     {
         CNaiveSqliteHost host;
         host.Open(dir.File("naive.db"));
         workload.Replay(host);
         host.Finish();
     }
-    const auto expected = SqliteFile(DbFile(library)).Rows(kRows);
-    ASSERT_EQ(40u, expected.size());
-    EXPECT_EQ(expected, SqliteFile(dir.File("naive.db")).Rows(kRows));
-    EXPECT_EQ(SqliteFile(DbFile(library)).Scalar("SELECT sql FROM sqlite_master WHERE name = 'RestoredItems';"),
-              SqliteFile(dir.File("naive.db")).Scalar("SELECT sql FROM sqlite_master WHERE name = 'RestoredItems';"));
+    {
+        CRestoreFloorHost host;
+        host.Open(dir.File("floor.db"));
+        workload.Replay(host);
+        host.Finish();
+    }
+    for (bool nextPass : {false, true})
+    {
+        const std::string library = LibraryDb(nextPass ? "next-pass" : "at-once");
+        {
+            CLibraryRestoreHost host;
+            host.Initialize(library, nextPass ? CLibraryRestoreHost::WithNextPass() : CFileExtentRestoreOptions());
+            workload.Replay(host);
+            host.Finish();
+        }
+        const auto expected = SqliteFile(DbFile(library)).Rows(kRows);
+        ASSERT_EQ(40u, expected.size());
+        EXPECT_EQ(expected, SqliteFile(dir.File("naive.db")).Rows(kRows)) << library;
+        EXPECT_EQ(expected, SqliteFile(dir.File("floor.db")).Rows(kRows)) << library;
+        EXPECT_EQ(TableSql(DbFile(library), "RestoredItems"), TableSql(dir.File("naive.db"), "RestoredItems"));
+        EXPECT_EQ(TableSql(DbFile(library), "RestoredItems"), TableSql(dir.File("floor.db"), "RestoredItems"));
+    }
+}
+
+// More files than the cache holds: up to the status decision, the floor writes the same rows as
+// the handler that writes new rows at once, write for write, evictions included, and no more.
+TEST_F(BaselineEquivalenceTest, RestoreFloorWritesWhatTheLibraryWritesWhenItWrites)
+{
+    const CRestoreWorkload workload(CRestoreFloorHost::kMaxHeld + 100, 2);
+    const std::string library = LibraryDb("library");
+    const std::string floor = dir.File("floor.db");
+    for (const std::string& db : {DbFile(library), floor})
+        WriteLog::Install(db, CRestoredItemsSql::Create(), CRestoredItemsSql::Table(), CRestoredItemsSql::Columns());
+    CLibraryRestoreHost ours;
+    ours.Initialize(library);
+    workload.Replay(ours);
+    ours.Flush();
+    CRestoreFloorHost host;
+    host.Open(floor);
+    workload.Replay(host);
+    EXPECT_LE(host.Held(), CRestoreFloorHost::kMaxHeld);
+    host.Flush();
+
+    const std::vector<std::string> written = WriteLog::Read(DbFile(library));
+    // A row per file at its container report, then one write-back each.
+    ASSERT_EQ(2 * workload.Files(), written.size());
+    // The first eviction comes right after the file that took the cache past its size.
+    EXPECT_EQ(0u, written.at(CRestoreFloorHost::kMaxHeld + 1).find("UPDATE|'/data/projects/dir0000/file0000000.bin'"));
+    EXPECT_EQ(written, WriteLog::Read(floor));
+    ours.UpdateStatus();
+    ours.DeInitialize();
+    host.Finish();
+    EXPECT_EQ(SqliteFile(DbFile(library)).Rows(kRows), SqliteFile(floor).Rows(kRows));
+}
+
+// The metadata text changes when the extent events bring their statistics: the floor stores at
+// each write what the manager stores. 130 extents end between two 64th events, 128 on one.
+TEST_F(BaselineEquivalenceTest, RecallFloorWritesWhatTheManagerWritesWhenItWrites)
+{
+    for (std::size_t extents : {130, 128})
+    {
+        const CRestoreWorkload workload(3, extents);
+        const std::string manager = LibraryDb("manager" + std::to_string(extents));
+        const std::string managerDb = manager + "/FileExtentRecall.db";
+        const std::string floor = dir.File("floor" + std::to_string(extents) + ".db");
+        for (const std::string& db : {managerDb, floor})
+            WriteLog::Install(db, CRecalledItemsSql::Create(), CRecalledItemsSql::Table(),
+                              CRecalledItemsSql::Columns());
+        {
+            CLibraryRecallHost host;
+            host.Initialize(manager);
+            workload.Replay(host);
+            host.Finish();
+        }
+        {
+            CRecallFloorHost host;
+            host.Open(floor);
+            workload.Replay(host);
+            host.Finish();
+        }
+        const std::vector<std::string> written = WriteLog::Read(managerDb);
+        // The file-recall event, the 64th and 128th extent events, and the last one when it is neither.
+        ASSERT_EQ(workload.Files() * (extents == 130 ? 4 : 3), written.size()) << extents;
+        EXPECT_EQ(written, WriteLog::Read(floor)) << extents;
+        const auto rows = SqliteFile(managerDb).Rows(kRecalledRows);
+        ASSERT_EQ(3u, rows.size());
+        EXPECT_EQ(rows, SqliteFile(floor).Rows(kRecalledRows)) << extents;
+        EXPECT_EQ(TableSql(managerDb, "RecalledItems"), TableSql(floor, "RecalledItems"));
+    }
 }
 
 TEST_F(BaselineEquivalenceTest, SetBasedStatusDecidesEveryRowAsUpdateStatus)
