@@ -3,7 +3,8 @@
 class CBenchPlan;
 class CRatioTable;
 
-// 4. The recall manager against the restore handler on the same shape, Initialize to DeInitialize.
+// 4. The recall manager against the least its write rules need (the floor), on the same
+// workload, Initialize to DeInitialize.
 class CRecallScenario
 {
 public:
