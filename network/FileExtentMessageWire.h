@@ -17,7 +17,7 @@ class CFileExtentMessageWire
 {
 public:
     // The XDR message number of a restored item (FSRFileExtentRestoredItem).
-    static const unsigned long RestoredItemXDRMessageNumber = 0x180000A1;
+    static constexpr unsigned long RestoredItemXDRMessageNumber = 0x180000A1;
 
     // The record the descriptor points to (its size must be the record's). ERROR_INVALID_PARAMETER
     // for a descriptor that does not hold one.

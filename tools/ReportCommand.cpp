@@ -6,6 +6,7 @@
 #include "TableWriter.h"
 #include "ToolDirectory.h"
 
+#include "collector/FileExtentCollector.h"
 #include "store/FileExtentRestoreDB.h"
 
 #include <nlohmann/json.hpp>
@@ -20,6 +21,7 @@
 #include <thread>
 
 using namespace FILEEXTENT_RESTORE;
+using FILEEXTENT_COLLECTOR::CFileExtentCollector;
 
 namespace
 {
@@ -41,22 +43,6 @@ std::vector<std::string> AttributeCells(const CFileExtentContainerItemRestoredAt
             std::to_string(a.Value5)};
 }
 
-// The terminal's width when stdout is one, else 0.
-std::size_t TerminalColumns()
-{
-    if (::isatty(STDOUT_FILENO) != 1)
-        return 0;
-    struct winsize size = {};
-    return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
-}
-
-std::string ClockTime()
-{
-    const std::time_t now = std::time(nullptr);
-    char text[16];
-    std::strftime(text, sizeof(text), "%H:%M:%S", std::localtime(&now));
-    return text;
-}
 } // namespace
 
 CReportCommand::CReportCommand(CLI::App& parent)
@@ -82,6 +68,9 @@ CReportCommand::CReportCommand(CLI::App& parent)
         ->check(CommandOptions::WholeNumber(1, MaxWatchSeconds))
         ->needs(summary);
     summary->excludes(missing)->excludes(limit);
+    m_app->add_flag("--collector", m_collector,
+                    "Read the collector's merged records (FileExtentCollector.db, written by `collect` or a "
+                    "distributed simulation) instead of FileExtentRestore.db");
 }
 
 CToolStatus CReportCommand::Run()
@@ -90,7 +79,7 @@ CToolStatus CReportCommand::Run()
     CToolStatus status = dir.CheckReadable();
     if (!status.IsOk())
         return status;
-    const std::string dbPath = dir.File(FileExtentLocalDBName);
+    const std::string dbPath = dir.File(m_collector ? CFileExtentCollector::DBName : FileExtentLocalDBName);
     if (m_summary)
         return m_watch ? WatchSummary(dbPath) : RunSummary(dbPath);
     return m_missing ? RunMissing(dbPath) : RunList(dbPath);
@@ -168,7 +157,7 @@ CToolStatus CReportCommand::RunSummary(const std::string& dbPath)
 // round's failure ends the watch: later ones (a new run replacing the file) are shown and retried.
 CToolStatus CReportCommand::WatchSummary(const std::string& dbPath)
 {
-    CScreenRedraw screen(std::cout, TerminalColumns());
+    CScreenRedraw screen(std::cout, CScreenRedraw::TerminalColumns());
     for (bool first = true;; first = false)
     {
         std::string text;
@@ -178,7 +167,7 @@ CToolStatus CReportCommand::WatchSummary(const std::string& dbPath)
         if (!status.IsOk())
             text = status.Message() + "\n";
         const bool table = m_format == CommandOptions::OutputFormat::Table;
-        screen.Show((table ? ClockTime() + ", every " + std::to_string(m_watch) + " s (Ctrl-C ends)\n" : "") + text);
+        screen.Show((table ? CScreenRedraw::ClockTime() + ", every " + std::to_string(m_watch) + " s (Ctrl-C ends)\n" : "") + text);
         std::this_thread::sleep_for(std::chrono::seconds(m_watch));
     }
 }

@@ -43,5 +43,6 @@ private:
     CommandOptions::OutputFormat m_format = CommandOptions::OutputFormat::Table;
     bool m_missing = false;
     bool m_summary = false;
+    bool m_collector = false;
     std::uint64_t m_watch = 0;
 };

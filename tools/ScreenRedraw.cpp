@@ -2,6 +2,10 @@
 
 #include "TableWriter.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <ctime>
 #include <sstream>
 
 CScreenRedraw::CScreenRedraw(std::ostream& out, std::size_t columns) : m_out(out), m_columns(columns)
@@ -34,4 +38,20 @@ void CScreenRedraw::Show(const std::string& block)
     m_shown = true;
     if (m_columns > 0)
         m_shownRows = RowsOf(block);
+}
+
+std::size_t CScreenRedraw::TerminalColumns()
+{
+    if (::isatty(STDOUT_FILENO) != 1)
+        return 0;
+    struct winsize size = {};
+    return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+std::string CScreenRedraw::ClockTime()
+{
+    const std::time_t now = std::time(nullptr);
+    char text[16];
+    std::strftime(text, sizeof(text), "%H:%M:%S", std::localtime(&now));
+    return text;
 }

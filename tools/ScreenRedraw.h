@@ -14,6 +14,11 @@ public:
 
     void Show(const std::string& block);
 
+    // The terminal's width when stdout is one, else 0.
+    static std::size_t TerminalColumns();
+    // Now, as HH:MM:SS in local time.
+    static std::string ClockTime();
+
 private:
     std::size_t RowsOf(const std::string& block) const;
 

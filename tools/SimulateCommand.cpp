@@ -1,8 +1,10 @@
 #include "SimulateCommand.h"
 
+#include "AgentFleet.h"
 #include "CommandOptions.h"
 #include "DatabaseProbe.h"
 #include "DirectoryLock.h"
+#include "RedisAgentRun.h"
 #include "SimulatedRestore.h"
 #include "Summary.h"
 #include "ToolDirectory.h"
@@ -15,6 +17,7 @@
 #include "store/FileExtentRestoreDB.h"
 
 #include <chrono>
+#include <cstdio>
 #include <iostream>
 
 using namespace FILEEXTENT_RESTORE;
@@ -53,6 +56,23 @@ CSimulateCommand::CSimulateCommand(CLI::App& parent)
                       "own) or with-next-pass (the next flush or eviction, many files to one commit)")
         ->check(CLI::IsMember({"at-once", "with-next-pass"}))
         ->capture_default_str();
+    CLI::Option* redis =
+        m_app->add_option("--redis", m_redis,
+                          "With --distributed: agent processes send through Redis at HOST:PORT instead, for "
+                          "`collect` to gather (no in-process collector)")
+            ->type_name("HOST:PORT")
+            ->needs(distributed);
+    m_app->add_option("--job", m_job, "With --redis: the job's id (1-64 of A-Z a-z 0-9 . _ -)")
+        ->needs(redis)
+        ->capture_default_str();
+    m_app->add_option("--agents", m_agents,
+                      "With --redis: agent processes, each restoring its own files and its share of the files "
+                      "they restore together; each keeps its database in DIR/agent-K")
+        ->needs(redis)
+        ->check(CommandOptions::WholeNumber(1, 64))
+        ->capture_default_str();
+    // One agent of a fleet, as the fleet's parent starts it.
+    m_app->add_option("--agent-index", m_agentIndex)->needs(redis)->check(CommandOptions::WholeNumber(0, 63))->group("");
     m_app->add_flag("--resume", m_resume,
                     "Complete an interrupted restore in DIR (same options as the run it continues) instead of "
                     "starting from a clean database");
@@ -68,6 +88,10 @@ CToolStatus CSimulateCommand::CheckOptions() const
     if (m_resume && m_distributed)
         return CToolStatus::Usage("--resume cannot continue a --distributed restore: its records are held by the "
                                   "collector, not by the local table the resume reads");
+    if (!m_redis.empty() && m_crashAfter != 0)
+        return CToolStatus::Usage("--crash-after is for a restore in this process, not for --redis agents");
+    if (m_agentIndex >= 0 && static_cast<std::uint64_t>(m_agentIndex) >= m_agents)
+        return CToolStatus::Usage("--agent-index must be below --agents");
     return CToolStatus::Ok();
 }
 
@@ -94,6 +118,8 @@ CToolStatus CSimulateCommand::Run()
     CToolStatus status = CheckOptions();
     if (!status.IsOk())
         return status;
+    if (!m_redis.empty())
+        return m_agentIndex >= 0 ? RunAgent() : RunAgents();
     CToolDirectory dir(m_directory);
     status = CommandOptions::PrepareSimulation(m_plan, dir);
     if (!status.IsOk())
@@ -237,4 +263,95 @@ void CSimulateCommand::WriteSummary(const CTally& tally, double seconds, const s
         summary.Note("the collector merged and decided what it received, by the rule of UpdateStatus.");
     }
     summary.Write(std::cout);
+}
+
+// One agent of a fleet: its own directory and database, its part of the plan, sent to Redis.
+CToolStatus CSimulateCommand::RunAgent()
+{
+    CToolDirectory dir(m_directory);
+    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
+    if (!status.IsOk())
+        return status;
+    CDirectoryLock lock;
+    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
+    if (!status.IsOk())
+        return status;
+    CToolLog log(dir.File(CToolLog::FileName), m_verbosity);
+    status = Prepare(m_directory);
+    if (!status.IsOk())
+        return status;
+    CRedisAgentRun::CSettings settings;
+    settings.Redis = m_redis;
+    settings.Job = m_job;
+    settings.Agent = static_cast<std::uint64_t>(m_agentIndex);
+    settings.Agents = m_agents;
+    settings.Block = m_block;
+    settings.Options.WriteNewRecordsWithNextPass = m_newRecords == "with-next-pass";
+    CSummary summary("Distributed restore agent (block " + std::to_string(m_block) + ")");
+    status = CRedisAgentRun(settings, m_plan).Run(dir.Path(), summary);
+    if (status.IsOk())
+        summary.Write(std::cout);
+    return status;
+}
+
+// The fleet: every agent a process of its own, started at once; then what they sent, in total.
+CToolStatus CSimulateCommand::RunAgents()
+{
+    CToolDirectory dir(m_directory);
+    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
+    if (!status.IsOk())
+        return status;
+    CDirectoryLock lock;
+    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
+    if (!status.IsOk())
+        return status;
+    std::vector<CAgentFleet::CAgent> agents;
+    for (std::uint64_t agent = 0; agent < m_agents; ++agent)
+        agents.push_back(AgentProcess(dir, agent));
+    const auto started = std::chrono::steady_clock::now();
+    status = CAgentFleet::Run(agents);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+    if (!status.IsOk())
+        return status;
+
+    CSummary summary("Distributed restore through Redis " + m_redis + ", job " + m_job + ", " +
+                     std::to_string(m_agents) + " agents (block " + std::to_string(m_block) + ")");
+    unsigned long long events = 0, sent = 0, failures = 0;
+    for (const CAgentFleet::CAgent& agent : agents)
+    {
+        std::map<std::string, std::string> values = CAgentFleet::ReadSummary(agent.OutputPath);
+        events += std::strtoull(values["events"].c_str(), nullptr, 10);
+        sent += std::strtoull(values["sent"].c_str(), nullptr, 10);
+        failures += std::strtoull(values["send failures"].c_str(), nullptr, 10);
+    }
+    summary.Add("agents", m_agents);
+    summary.Add("files", static_cast<unsigned long long>(m_plan.Files));
+    summary.AddRate(events, elapsed.count());
+    summary.Add("sent", sent);
+    summary.Add("send failures", failures);
+    summary.Add("agents' directories", dir.File("agent-*"));
+    summary.Note("the records wait in the job's stream: `fileextentctl collect --redis " + m_redis + " --job " + m_job +
+                 " --dir DIR --decide --until-idle 5` gathers and decides them.");
+    summary.Write(std::cout);
+    return CToolStatus::Ok();
+}
+
+CAgentFleet::CAgent CSimulateCommand::AgentProcess(const CToolDirectory& dir, std::uint64_t agent) const
+{
+    char rate[2][32];
+    std::snprintf(rate[0], sizeof(rate[0]), "%.17g", m_plan.FailRate);
+    std::snprintf(rate[1], sizeof(rate[1]), "%.17g", m_plan.SkipRate);
+    const std::string agentDir = dir.File("agent-" + std::to_string(agent));
+    CAgentFleet::CAgent process;
+    process.Arguments = {"simulate", "--distributed", "--redis", m_redis, "--job", m_job, "--agents",
+                         std::to_string(m_agents), "--agent-index", std::to_string(agent), "--dir", agentDir,
+                         "--files", std::to_string(m_plan.Files), "--extents", std::to_string(m_plan.Extents),
+                         "--tasks", std::to_string(m_plan.Tasks), "--fail-rate", rate[0], "--skip-rate", rate[1],
+                         "--seed", std::to_string(m_plan.Seed), "--block", std::to_string(m_block),
+                         "--new-records", m_newRecords};
+    for (int i = 0; i < m_verbosity; ++i)
+        process.Arguments.push_back("-v");
+    process.OutputPath = agentDir + ".out";
+    process.ErrorPath = agentDir + ".err";
+    return process;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AgentFleet.h"
 #include "SimulationPlan.h"
 #include "ToolStatus.h"
 
@@ -18,6 +19,7 @@ class CCollectorCallbacks;
 class CFileExtentCollector;
 }
 class CSimulatedRestore;
+class CToolDirectory;
 
 // `fileextentctl simulate`: a whole restore through the restore facade, ordinary or distributed,
 // then a summary counted from what was stored. With --resume it completes an interrupted restore
@@ -42,6 +44,9 @@ private:
     };
 
     CToolStatus CheckOptions() const;
+    CToolStatus RunAgent();
+    CToolStatus RunAgents();
+    CAgentFleet::CAgent AgentProcess(const CToolDirectory& dir, std::uint64_t agent) const;
     CToolStatus Prepare(const std::string& directory);
     CToolStatus Finish(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler,
                        FILEEXTENT_COLLECTOR::CFileExtentCollector& collector,
@@ -62,6 +67,10 @@ private:
     bool m_distributed = false;
     unsigned int m_block = 0;
     std::string m_newRecords = "at-once";
+    std::string m_redis;
+    std::string m_job = "demo";
+    std::uint64_t m_agents = 1;
+    std::int64_t m_agentIndex = -1;
     bool m_resume = false;
     std::uint64_t m_crashAfter = 0;
     int m_verbosity = 0;

@@ -56,10 +56,29 @@ CSimulatedRestore::CSimulatedRestore(CFileExtentRestoreHandler& handler, std::ui
 {
 }
 
-// A skipped file has no extent; an incomplete one never reports its missing extent.
+void CSimulatedRestore::RestorePartOf(std::uint64_t agent, std::uint64_t agents)
+{
+    m_agent = agent;
+    m_agents = agents;
+}
+
+bool CSimulatedRestore::IsShared(const CSimulatedFile& file, std::uint64_t agents)
+{
+    return (file.Random / agents) % 5 == 0;
+}
+
+bool CSimulatedRestore::TakesPart(const CSimulatedFile& file) const
+{
+    return IsShared(file, m_agents) || file.Random % m_agents == m_agent;
+}
+
+// A skipped file has no extent; an incomplete one never reports its missing extent; of a shared
+// file each agent sends its share.
 bool CSimulatedRestore::Sends(const CSimulatedFile& file, std::uint64_t extent) const
 {
     if (file.Outcome == FileOutcome::Skipped || extent >= m_extents)
+        return false;
+    if (IsShared(file, m_agents) && extent % m_agents != m_agent)
         return false;
     return !(file.Outcome == FileOutcome::Incomplete && extent == file.MissingExtent);
 }
@@ -73,19 +92,28 @@ std::uint64_t CSimulatedRestore::PlannedExtents(const CSimulatedFile& file) cons
 
 CToolStatus CSimulatedRestore::Send(const CSimulatedFile& file)
 {
+    if (!TakesPart(file))
+        return CToolStatus::Ok();
     CZuError error = m_handler.OnContainerItem(file.Path, file.Version, ContainerReport(file, m_extents));
     ++m_events;
-    if (error.IsError())
-        return m_failure("OnContainerItem for '" + file.Path + "'", error);
+    CToolStatus status = Check("OnContainerItem for '" + file.Path + "'", error);
+    if (!status.IsOk())
+        return status;
     for (std::uint64_t extent = 0; extent < m_extents; ++extent)
     {
         if (!Sends(file, extent))
             continue;
-        CToolStatus status = SendExtent(file, extent);
+        status = SendExtent(file, extent);
         if (!status.IsOk())
             return status;
     }
     return CToolStatus::Ok();
+}
+
+// A failure the failure function accepts (a send the library keeps for later) lets the run go on.
+CToolStatus CSimulatedRestore::Check(const std::string& what, const CZuError& error) const
+{
+    return error.IsError() ? m_failure(what, error) : CToolStatus::Ok();
 }
 
 // The last extent of a file that fails carries FAILED and the file's error code.
@@ -96,14 +124,11 @@ CToolStatus CSimulatedRestore::SendExtent(const CSimulatedFile& file, std::uint6
                                             ExtentReport(extent, fails ? FAILED : SUCCESS, fails ? file.ErrorCode : 0));
     ++m_events;
     ++m_extentEvents;
-    if (error.IsError())
-        return m_failure("OnExtentItem for '" + file.Path + "'", error);
-    if (m_extentEvents % ExtentsBetweenFlushes == 0)
-    {
-        error = m_handler.Flush();
-        if (error.IsError())
-            return m_failure("Flush", error);
-    }
+    CToolStatus status = Check("OnExtentItem for '" + file.Path + "'", error);
+    if (status.IsOk() && m_extentEvents % ExtentsBetweenFlushes == 0)
+        status = Check("Flush", m_handler.Flush());
+    if (!status.IsOk())
+        return status;
     if (m_crashAfter != 0 && m_extentEvents == m_crashAfter)
         ::kill(::getpid(), SIGKILL);
     return CToolStatus::Ok();

@@ -22,7 +22,7 @@ class CSimulatedRestore
 {
 public:
     static const std::uint64_t ExtentsBetweenFlushes = 1000;
-    // What was being done and the library's error: the command's failure line.
+    // What was being done and the library's error: the command's failure line, or Ok to go on.
     typedef std::function<CToolStatus(const std::string& what, const CZuError& error)> FailureFn;
 
     CSimulatedRestore(FILEEXTENT_RESTORE::CFileExtentRestoreHandler& handler, std::uint64_t extentsPerFile,
@@ -30,6 +30,14 @@ public:
 
     // Kills the process with SIGKILL right after this many extent events (0: never).
     void CrashAfter(std::uint64_t extentEvents) { m_crashAfter = extentEvents; }
+    // One agent of `agents` restoring its part of the plan: the files it owns whole, and its
+    // share of the extents of the files every agent restores together (each sends their container
+    // report). Together the agents send every event of the plan.
+    void RestorePartOf(std::uint64_t agent, std::uint64_t agents);
+    // Whether the agent takes part in the file (always, with no parts set).
+    bool TakesPart(const CSimulatedFile& file) const;
+    // Files restored together by every agent: about one in five.
+    static bool IsShared(const CSimulatedFile& file, std::uint64_t agents);
 
     CToolStatus Send(const CSimulatedFile& file);
     CToolStatus Resume(const CSimulatedFile& file);
@@ -45,12 +53,15 @@ private:
     bool Sends(const CSimulatedFile& file, std::uint64_t extent) const;
     std::uint64_t PlannedExtents(const CSimulatedFile& file) const;
     CToolStatus SendExtent(const CSimulatedFile& file, std::uint64_t extent);
+    CToolStatus Check(const std::string& what, const CZuError& error) const;
     CToolStatus ResendMissing(const CSimulatedFile& file);
 
     FILEEXTENT_RESTORE::CFileExtentRestoreHandler& m_handler;
     std::uint64_t m_extents;
     FailureFn m_failure;
     std::uint64_t m_crashAfter = 0;
+    std::uint64_t m_agent = 0;
+    std::uint64_t m_agents = 1;
     std::uint64_t m_events = 0;
     std::uint64_t m_extentEvents = 0;
     std::uint64_t m_resumedFiles = 0;

@@ -1,8 +1,10 @@
 // fileextentctl: runs and inspects restores and recalls through the FileExtent library, as a host would.
+#include "CollectCommand.h"
 #include "RecallReportCommand.h"
 #include "RecallSimulateCommand.h"
 #include "ReportCommand.h"
 #include "SimulateCommand.h"
+#include "TopCommand.h"
 #include "ToolStatus.h"
 
 #include <CLI/CLI.hpp>
@@ -39,9 +41,13 @@ std::string UnknownCommand(CLI::App& app, int argc, char** argv)
     return std::string();
 }
 
-CToolStatus RunChosen(CSimulateCommand& simulate, CReportCommand& report, CRecallSimulateCommand& recallSimulate,
-                      CRecallReportCommand& recallReport)
+CToolStatus RunChosen(CSimulateCommand& simulate, CReportCommand& report, CCollectCommand& collect, CTopCommand& top,
+                      CRecallSimulateCommand& recallSimulate, CRecallReportCommand& recallReport)
 {
+    if (top.IsChosen())
+        return top.Run();
+    if (collect.IsChosen())
+        return collect.Run();
     if (simulate.IsChosen())
         return simulate.Run();
     if (report.IsChosen())
@@ -64,6 +70,8 @@ int main(int argc, char** argv)
         app.require_subcommand(1);
         CSimulateCommand simulate(app);
         CReportCommand report(app);
+        CCollectCommand collect(app);
+        CTopCommand top(app);
         CLI::App* recall = app.add_subcommand("recall", "Recall tracking: simulate and report (FileExtentRecall.db)");
         recall->require_subcommand(1);
         CRecallSimulateCommand recallSimulate(*recall);
@@ -87,7 +95,7 @@ int main(int argc, char** argv)
                 return Fail(CToolStatus::Usage("unknown command '" + unknown + "' (see --help)"));
             return Fail(CToolStatus::Usage(std::string(error.what()) + " (see --help)"));
         }
-        const CToolStatus status = RunChosen(simulate, report, recallSimulate, recallReport);
+        const CToolStatus status = RunChosen(simulate, report, collect, top, recallSimulate, recallReport);
         return status.IsOk() ? CToolStatus::ExitOk : Fail(status);
     }
     catch (const std::exception& error)
