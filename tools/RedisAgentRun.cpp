@@ -97,8 +97,8 @@ CToolStatus CRedisAgentRun::Run(const std::string& directory, CSummary& summary)
     summary.Add("files", files);
     summary.AddRate(restore.Events(), elapsed.count());
     summary.Add("sent", counters.Sent);
-    summary.Add("send failures", counters.Failed);
-    summary.Add("kept for later", keptForLater);
+    summary.Add("failed-sends", counters.Failed);
+    summary.Add("kept-for-later", keptForLater);
     summary.Add("incarnation", counters.Incarnation);
     return CToolStatus::Ok();
 }

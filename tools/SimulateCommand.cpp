@@ -322,14 +322,14 @@ CToolStatus CSimulateCommand::RunAgents()
         std::map<std::string, std::string> values = CAgentFleet::ReadSummary(agent.OutputPath);
         events += std::strtoull(values["events"].c_str(), nullptr, 10);
         sent += std::strtoull(values["sent"].c_str(), nullptr, 10);
-        failures += std::strtoull(values["send failures"].c_str(), nullptr, 10);
+        failures += std::strtoull(values["failed-sends"].c_str(), nullptr, 10);
     }
     summary.Add("agents", m_agents);
     summary.Add("files", static_cast<unsigned long long>(m_plan.Files));
     summary.AddRate(events, elapsed.count());
     summary.Add("sent", sent);
-    summary.Add("send failures", failures);
-    summary.Add("agents' directories", dir.File("agent-*"));
+    summary.Add("failed-sends", failures);
+    summary.Add("agent-databases", dir.File("agent-*"));
     summary.Note("the records wait in the job's stream: `fileextentctl collect --redis " + m_redis + " --job " + m_job +
                  " --dir DIR --decide --until-idle 5` gathers and decides them.");
     summary.Write(std::cout);
