@@ -52,10 +52,28 @@ CSQLite3Connection::~CSQLite3Connection()
     Close();
 }
 
+int CSQLite3Connection::RunTransactionStep(TransactionStep step)
+{
+    static const char* const texts[TRANSACTION_STEPS] = {"BEGIN IMMEDIATE;", "COMMIT;", "ROLLBACK;"};
+    sqlite3_stmt*& statement = m_transactionSteps[step];
+    if (!statement)
+    {
+        int rc = sqlite3_prepare_v2(Handle(), texts[step], -1, &statement, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    int rc = sqlite3_step(statement);
+    // The reset hands a failure's code and message to the connection, as sqlite3_exec's finalize does.
+    sqlite3_reset(statement);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
 void CSQLite3Connection::Close()
 {
     if (!m_db)
         return;
+    for (sqlite3_stmt*& statement : m_transactionSteps)
+        statement = nullptr;
     while (sqlite3_stmt* statement = sqlite3_next_stmt(m_db, nullptr))
         sqlite3_finalize(statement);
     sqlite3_close_v2(m_db);

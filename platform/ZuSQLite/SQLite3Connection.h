@@ -6,6 +6,7 @@
 #include <string>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace FX
 {
@@ -39,11 +40,26 @@ public:
     // a transaction take it again on the same thread.
     std::recursive_mutex& WriteLock() { return m_writeLock; }
 
+    enum TransactionStep
+    {
+        BEGIN_IMMEDIATE,
+        COMMIT,
+        ROLLBACK,
+        TRANSACTION_STEPS
+    };
+    // Runs one transaction statement as sqlite3_exec would, and returns its result code, the
+    // connection's error code and message set as sqlite3_exec leaves them. Each is prepared on
+    // first use and kept for the connection's life: a pass of one record would otherwise parse
+    // two statements besides its write. Call it holding WriteLock().
+    int RunTransactionStep(TransactionStep step);
+
 private:
     explicit CSQLite3Connection(sqlite3* db) : m_db(db) {}
     void Configure();
 
     sqlite3* m_db;
     std::recursive_mutex m_writeLock;
+    // Finalized by Close with every other statement.
+    sqlite3_stmt* m_transactionSteps[TRANSACTION_STEPS] = {};
 };
 } // namespace FX

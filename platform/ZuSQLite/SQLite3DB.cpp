@@ -86,7 +86,7 @@ void CSQLite3DB::BeginTransaction()
 {
     boost::shared_ptr<CSQLite3Connection> connection = Connection();
     std::unique_lock<std::recursive_mutex> lock(connection->WriteLock());
-    int rc = sqlite3_exec(connection->Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+    int rc = connection->RunTransactionStep(CSQLite3Connection::BEGIN_IMMEDIATE);
     if (rc != SQLITE_OK)
         connection->Throw(sqlite3_extended_errcode(connection->Handle()));
     lock.release();
@@ -97,8 +97,7 @@ void CSQLite3DB::CommitTransaction()
 {
     if (!m_transaction)
         throw CSQLite3Exception(SQLITE_MISUSE, "No transaction to commit");
-    int rc = m_transaction->IsOpen() ? sqlite3_exec(m_transaction->Handle(), "COMMIT;", nullptr, nullptr, nullptr)
-                                     : SQLITE_MISUSE;
+    int rc = m_transaction->IsOpen() ? m_transaction->RunTransactionStep(CSQLite3Connection::COMMIT) : SQLITE_MISUSE;
     if (rc == SQLITE_OK)
     {
         EndTransaction();
@@ -115,7 +114,7 @@ void CSQLite3DB::RollbackTransaction()
     if (!m_transaction)
         return;
     if (m_transaction->IsOpen() && !sqlite3_get_autocommit(m_transaction->Handle()))
-        sqlite3_exec(m_transaction->Handle(), "ROLLBACK;", nullptr, nullptr, nullptr);
+        m_transaction->RunTransactionStep(CSQLite3Connection::ROLLBACK);
     EndTransaction();
 }
 

@@ -228,6 +228,40 @@ TEST_F(DatabaseBaseTest, ChangedRowsAreOnlyThoseOfTheStatementItself)
     EXPECT_EQ(0, misreported);
 }
 
+// The transaction statements are kept from one transaction to the next: one that the engine
+// refused runs again, and a new connection has its own.
+TEST_F(DatabaseBaseTest, TransactionsRunAgainAfterARefusedCommitAndOnANewConnection)
+{
+    ASSERT_FALSE(db.CreateTable("P", "(Id INT PRIMARY KEY)").IsError());
+    ASSERT_FALSE(db.CreateTable("C", "(Id INT REFERENCES P(Id) DEFERRABLE INITIALLY DEFERRED)").IsError());
+    ASSERT_FALSE(db.Execute("PRAGMA foreign_keys=ON;").IsError());
+    SQLiteProbe probe(Path());
+
+    ASSERT_FALSE(db.BeginTransaction().IsError());
+    ASSERT_FALSE(db.Execute("INSERT INTO C VALUES(5);").IsError());
+    CZuError refused = db.CommitTransaction();
+    EXPECT_TRUE(FXErrorUtil::IsSQLite(refused, 787)) << refused.AsString();
+    EXPECT_NE(std::string::npos, refused.AsString().find("FOREIGN KEY constraint failed")) << refused.AsString();
+    EXPECT_FALSE(db.IsInTransaction());
+    EXPECT_EQ(0, probe.Int("SELECT count(*) FROM C;"));
+
+    ASSERT_FALSE(db.BeginTransaction().IsError());
+    ASSERT_FALSE(db.Execute("INSERT INTO P VALUES(5);").IsError());
+    ASSERT_FALSE(db.Execute("INSERT INTO C VALUES(5);").IsError());
+    ASSERT_FALSE(db.CommitTransaction().IsError());
+    EXPECT_EQ(1, probe.Int("SELECT count(*) FROM C;"));
+
+    ASSERT_FALSE(db.CloseDatabase().IsError());
+    ASSERT_FALSE(db.BeginTransaction().IsError());
+    ASSERT_FALSE(db.Execute("INSERT INTO C VALUES(6);").IsError());
+    db.RollbackTransaction();
+    EXPECT_FALSE(db.IsInTransaction());
+    ASSERT_FALSE(db.BeginTransaction().IsError());
+    ASSERT_FALSE(db.Execute("INSERT INTO C VALUES(5);").IsError());
+    ASSERT_FALSE(db.CommitTransaction().IsError());
+    EXPECT_EQ(2, probe.Int("SELECT count(*) FROM C;"));
+}
+
 TEST_F(DatabaseBaseTest, ACommittedWriteSurvivesACrashOfTheProcess)
 {
     MakeTable();
