@@ -9,7 +9,9 @@
 #include "restore/RestoreStatusPass.h"
 #include "restore/records/RestoredItemReport.h"
 
+#include <chrono>
 #include <new>
+#include <thread>
 
 using FILEEXTENT_RESTORE::CFileExtentContainerItemRestoreReport;
 using FILEEXTENT_RESTORE::CFileExtentRestoreDB;
@@ -21,6 +23,14 @@ namespace FILEEXTENT_COLLECTOR
 namespace
 {
 const unsigned int kCollectorDBVersion = 1;
+const std::chrono::seconds kOpenBusyFor(10);
+const std::chrono::milliseconds kOpenRetryPause(50);
+
+bool IsBusy(const CZuError& error)
+{
+    // SQLITE_BUSY and its extended codes.
+    return error.GetKind() == CZuError::Kind::SQLite && (error.GetCode() & 0xFF) == 5;
+}
 } // namespace
 
 const char* const CFileExtentCollector::DBName = "FileExtentCollector.db";
@@ -44,7 +54,21 @@ CZuError CFileExtentCollector::CheckOpen() const
     return CZuError::Success();
 }
 
+// Collectors that start together on a new file meet while one of them makes it (the switch to
+// WAL takes the file for itself, and SQLite does not wait for that): the others try again.
 CZuError CFileExtentCollector::Open()
+{
+    const auto deadline = std::chrono::steady_clock::now() + kOpenBusyFor;
+    for (;;)
+    {
+        CZuError error = OpenOnce();
+        if (!IsBusy(error) || std::chrono::steady_clock::now() >= deadline)
+            FX_RETURN_PROPAGATED(error);
+        std::this_thread::sleep_for(kOpenRetryPause);
+    }
+}
+
+CZuError CFileExtentCollector::OpenOnce()
 {
     if (!d)
         return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);

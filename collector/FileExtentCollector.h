@@ -52,7 +52,8 @@ public:
     CFileExtentCollector(const CFileExtentCollector&) = delete;
     CFileExtentCollector& operator=(const CFileExtentCollector&) = delete;
 
-    // Opens (creating when absent) the database and its tables.
+    // Opens (creating when absent) the database and its tables; waits a while for another
+    // collector that is making the same file.
     CZuError Open();
     void Close();
     std::string DBPath() const;
@@ -85,6 +86,7 @@ public:
     CCollectorTotals Totals() const;
 
 private:
+    CZuError OpenOnce();
     CZuError CheckOpen() const;
 
     std::unique_ptr<CFileExtentCollectorPrivate> d;

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 
 using FILEEXTENT_COLLECTOR::CFileExtentCollector;
@@ -124,12 +125,17 @@ CToolStatus CCollectCommand::Run()
 
     CStopOnSignal stopOnSignal;
     CCollectProgress progress(m_redis, consumer->Keys());
-    CCollectorBatchHandler handler(collector, [&progress](std::size_t entries) { progress.Stored(entries); });
+    const auto started = std::chrono::steady_clock::now();
+    // The rate counts the time until the last batch, not the idle wait that ends the run.
+    auto lastBatch = started;
+    CCollectorBatchHandler handler(collector, [&progress, &lastBatch](std::size_t entries) {
+        progress.Stored(entries);
+        lastBatch = std::chrono::steady_clock::now();
+    });
     CRedisRunOptions run;
     run.UntilIdle = std::chrono::seconds(m_untilIdle);
     run.Stop = &g_stopRequested;
     CRedisRunSummary summary;
-    const auto started = std::chrono::steady_clock::now();
     error = consumer->Run(handler, run, summary);
     progress.Finish();
     if (error.IsError())
@@ -140,7 +146,7 @@ CToolStatus CCollectCommand::Run()
         if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
             return CToolStatus::Failure("deciding the collected records", error);
     }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+    const std::chrono::duration<double> elapsed = lastBatch - started;
 
     const FILEEXTENT_COLLECTOR::CCollectorTotals totals = collector.Totals();
     CSummary out("Collector " + name + " of job " + m_job);
@@ -151,13 +157,16 @@ CToolStatus CCollectCommand::Run()
     out.Add("acknowledged", summary.Acknowledged);
     out.Add("trimmed", summary.Trimmed);
     const double seconds = elapsed.count();
-    out.Add("seconds", static_cast<unsigned long long>(seconds));
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.3f", seconds);
+    out.Add("seconds", text);
     out.Add("records/s", static_cast<unsigned long long>(seconds > 0 ? static_cast<double>(totals.Records) / seconds
                                                                       : 0));
     out.Add("database", collector.DBPath());
     if (!summary.LastFailure.empty())
         out.Add("last failure", summary.LastFailure);
-    out.Note("records: agents' records that changed what the collector holds; stale: repeated or older ones.");
+    out.Note("records: agents' records that changed what the collector holds; stale: repeated or older ones; "
+             "seconds: until the last batch stored.");
     out.Write(std::cout);
     return CToolStatus::Ok();
 }
