@@ -11,7 +11,7 @@ DEMO_DIR ?= fileextent-data
 EXAMPLES_BUILD ?= build-examples
 TOOL := build/tools/fileextentctl
 
-.PHONY: deps build test test-asan test-tsan demo bench fuzz fuzz-build fuzz-smoke stress install examples clean
+.PHONY: deps build test test-asan test-tsan demo bench bench-redis fuzz fuzz-build fuzz-smoke stress install examples clean
 
 # Installs those of the Debian packages $(1) that are missing.
 define apt_install
@@ -81,6 +81,15 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DFX_BUILD_BENCH=ON -DFX_BUILD_TESTS=OFF -DFX_BUILD_TOOLS=OFF $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target fileextent_bench
 	$(BENCH_BUILD)/bench/fileextent_bench $(BENCH_ARGS)
+
+# A distributed restore at full size over a temporary redis-server: agent processes, then one and
+# then two collectors, each database checked against the same restore in one process.
+# REDIS_BENCH_ARGS: agents, files, extents, block.
+REDIS_BENCH_ARGS ?= 8 20000 16 0
+bench-redis: deps
+	cmake -S . -B build $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS) --target fileextentctl
+	bench/redis-distributed.sh $(TOOL) $(REDIS_BENCH_ARGS)
 
 # libFuzzer on every decoder of outside input (clang, with AddressSanitizer and UBSan).
 FUZZ_PACKAGES := clang libclang-rt-dev
