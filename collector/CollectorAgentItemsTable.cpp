@@ -1,7 +1,6 @@
 #include "collector/CollectorAgentItemsTable.h"
 
 #include "foundation/ErrorPropagation.h"
-#include "platform/ZuUtils/FXString.h"
 #include "store/RecordTableTImpl.h"
 
 namespace FILEEXTENT_RESTORE
@@ -29,12 +28,6 @@ CCollectorAgentItemsTable::CCollectorAgentItemsTable(FILEEXTENT_RESTORE::CFileEx
 
 CCollectorAgentItemsTable::~CCollectorAgentItemsTable() = default;
 
-CZuError CCollectorAgentItemsTable::Get(const std::string& path, ULONG version, const std::string& agentId,
-                                        CAgentRestoredItem& row)
-{
-    FX_RETURN_PROPAGATED(GetByKey(KeyOf(path, version, agentId), row));
-}
-
 CZuError CCollectorAgentItemsTable::Put(const CAgentRestoredItem& row)
 {
     FX_RETURN_PROPAGATED(UpsertByKey(row));
@@ -43,8 +36,7 @@ CZuError CCollectorAgentItemsTable::Put(const CAgentRestoredItem& row)
 CZuError CCollectorAgentItemsTable::ForEachAgentOf(const std::string& path, ULONG version,
                                                    const std::function<CZuError(const CAgentRestoredItem&)>& fn)
 {
-    const std::string condition = FXString::Format("FilePath='%s' AND RestoredItemVersion=%u",
-                                                   FX::CDatabaseBase::SqlSafeString(path).c_str(), version);
-    FX_RETURN_PROPAGATED(EnumerateWhere(condition, fn));
+    // The path and the version lead the key; the agent follows.
+    FX_RETURN_PROPAGATED(EnumerateByLeadingKeys(KeyOf(path, version, std::string()), 2, fn));
 }
 } // namespace FILEEXTENT_COLLECTOR

@@ -23,8 +23,6 @@ public:
     using CRecordTableT::GetCount;
     using CRecordTableT::GetAllRestoredItems;
 
-    // ERROR_NOT_FOUND when the agent has no record of the key.
-    CZuError Get(const std::string& path, ULONG version, const std::string& agentId, CAgentRestoredItem& row);
     // Stores the row under its own key, every column.
     CZuError Put(const CAgentRestoredItem& row);
     // Every agent's row of one (path, version); ERROR_NOT_FOUND when there is none.

@@ -5,6 +5,7 @@
 #include "foundation/ErrorPropagation.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 
+#include <algorithm>
 #include <chrono>
 #include <new>
 
@@ -50,8 +51,6 @@ CZuError CCollectorBatch::Run(const std::vector<CCollectorMessage>& messages, st
             else
                 error = Store(messages[i], records);
         }
-        for (auto key = m_changed.begin(); key != m_changed.end() && !error.IsError(); ++key)
-            error = MergeAgain(key->first, key->second);
         if (!error.IsError())
             error = WriteAgents();
     }
@@ -80,7 +79,8 @@ CZuError CCollectorBatch::Store(const CCollectorMessage& message, const std::vec
     return CZuError::Success();
 }
 
-// The agent's record replaces its earlier one only when it comes later among its messages.
+// The agent's record replaces its earlier one only when it comes later among its messages; the
+// file's merged record is then made again from every agent's.
 CZuError CCollectorBatch::Apply(const CCollectorMessage& message, std::size_t position, const CRestoredItem& record)
 {
     CAgentRestoredItem row;
@@ -90,31 +90,30 @@ CZuError CCollectorBatch::Apply(const CCollectorMessage& message, std::size_t po
     row.Sequence = static_cast<std::int64_t>(message.Sequence);
     row.Position = static_cast<std::int64_t>(position);
 
-    CAgentRestoredItem stored;
-    CZuError error = m_agentItems.Get(record.FilePath, record.RestoredItemVersion, message.AgentId, stored);
+    std::vector<CAgentRestoredItem> rows;
+    CZuError error = m_agentItems.ForEachAgentOf(record.FilePath, record.RestoredItemVersion,
+                                                 [&rows](const CAgentRestoredItem& stored) {
+                                                     rows.push_back(stored);
+                                                     return CZuError::Success();
+                                                 });
     if (error.IsError() && !FXErrorUtil::IsWin32(error, ERROR_NOT_FOUND))
         return error.Push(FX_CODE_LOCATION);
     CCollectorAgent& agent = m_agents[message.AgentId];
-    if (!error.IsError() && !row.IsLaterThan(stored))
+    auto own = std::find_if(rows.begin(), rows.end(),
+                            [&row](const CAgentRestoredItem& stored) { return stored.AgentId == row.AgentId; });
+    if (own != rows.end() && !row.IsLaterThan(*own))
     {
         Add(agent.Stale, 1);
         ++m_totals.Stale;
         return CZuError::Success();
     }
     FX_RETURN_IF_ERROR(m_agentItems.Put(row));
+    if (own != rows.end())
+        *own = row;
+    else
+        rows.push_back(row);
     Add(agent.Records, 1);
     ++m_totals.Records;
-    m_changed.emplace(record.FilePath, record.RestoredItemVersion);
-    return CZuError::Success();
-}
-
-CZuError CCollectorBatch::MergeAgain(const std::string& path, ULONG version)
-{
-    std::vector<CAgentRestoredItem> rows;
-    FX_RETURN_IF_ERROR(m_agentItems.ForEachAgentOf(path, version, [&rows](const CAgentRestoredItem& row) {
-        rows.push_back(row);
-        return CZuError::Success();
-    }));
     const CRestoredItem merged = CCollectorMerge::Merge(std::move(rows));
     FX_RETURN_PROPAGATED(m_merged.AddorUpdate(merged.FilePath, merged.RestoredItemVersion, merged));
 }

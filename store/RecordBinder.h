@@ -23,16 +23,20 @@ public:
         PresentFieldsOnly, // the fields that hold a value, keys left out (a SET list)
     };
 
-    CRecordBinder(FX::CSQLite3Statement& statement, Mode mode, int firstIndex = 1)
-        : m_statement(statement), m_mode(mode), m_next(firstIndex)
+    // keys: how many key columns to bind, from the first (every one when negative).
+    CRecordBinder(FX::CSQLite3Statement& statement, Mode mode, int firstIndex = 1, int keys = -1)
+        : m_statement(statement), m_mode(mode), m_next(firstIndex), m_keysLeft(keys)
     {
     }
 
     template <class T>
     void Key(const char*, const T& value)
     {
-        if (m_mode != PresentFieldsOnly)
-            BindValue(value);
+        if (m_mode == PresentFieldsOnly || m_keysLeft == 0)
+            return;
+        if (m_keysLeft > 0)
+            --m_keysLeft;
+        BindValue(value);
     }
     template <class T>
     void Field(const char*, const boost::optional<T>& value)
@@ -73,5 +77,6 @@ private:
     FX::CSQLite3Statement& m_statement;
     Mode m_mode;
     int m_next;
+    int m_keysLeft;
 };
 } // namespace FILEEXTENT_RESTORE

@@ -40,11 +40,11 @@ std::string CRecordColumnNames::SelectList() const
     return Join(names, ", ");
 }
 
-std::string CRecordColumnNames::KeyCondition() const
+std::string CRecordColumnNames::KeyCondition(int count) const
 {
     std::vector<std::string> keys;
     for (const CColumn& column : m_columns)
-        if (column.key)
+        if (column.key && (count < 0 || static_cast<int>(keys.size()) < count))
             keys.push_back(column.name + "=?");
     return Join(keys, " AND ");
 }
@@ -53,6 +53,11 @@ std::string CRecordColumnNames::InsertSql(const std::string& table) const
 {
     std::vector<std::string> marks(m_columns.size(), "?");
     return "INSERT OR IGNORE INTO " + table + " (" + SelectList() + ") VALUES(" + Join(marks, ", ") + ");";
+}
+
+std::string CRecordColumnNames::SelectByLeadingKeysSql(const std::string& table, int keys) const
+{
+    return "SELECT " + SelectList() + " FROM " + table + " WHERE " + KeyCondition(keys) + ";";
 }
 
 std::string CRecordColumnNames::SelectByKeySql(const std::string& table) const

@@ -31,6 +31,8 @@ public:
     std::string InsertSql(const std::string& table) const;
     // "SELECT c1, c2 FROM t WHERE k1=? AND k2=?;"
     std::string SelectByKeySql(const std::string& table) const;
+    // The same with only the first `keys` key columns: the rows of a key's leading part.
+    std::string SelectByLeadingKeysSql(const std::string& table, int keys) const;
     // "DELETE FROM t WHERE k1=? AND k2=?;"
     std::string DeleteByKeySql(const std::string& table) const;
     // "UPDATE t SET f=?, g=? WHERE k1=? AND k2=?;" with the fields whose bit is set in mask
@@ -55,7 +57,8 @@ private:
         bool flag;
     };
 
-    std::string KeyCondition() const;
+    // The first `keys` key columns (every one when negative) as "k1=? AND k2=?".
+    std::string KeyCondition(int keys = -1) const;
 
     std::vector<CColumn> m_columns;
 };

@@ -74,6 +74,7 @@ void CRecordTable::Close()
     m_deleteByKey.reset();
     m_upsert.reset();
     m_updates.clear();
+    m_selectsByLeadingKeys.clear();
 }
 
 CZuError CRecordTable::CheckOpened() const
@@ -193,6 +194,41 @@ CZuError CRecordTable::Enumerate(const std::string& condition, const RowFn& onRo
         CZuError queryErr = m_db.Query(sql, query);
         if (queryErr.IsError())
             return queryErr.Push(FX_CODE_LOCATION);
+        if (query->Eof())
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
+        for (; !query->Eof(); query->NextRow())
+        {
+            CZuError rowErr = onRow(*query);
+            if (rowErr.IsError())
+                return rowErr.Push(FX_CODE_LOCATION);
+        }
+        return CZuError::Success();
+    });
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    return CZuError::Success();
+}
+
+CZuError CRecordTable::EnumerateByLeadingKeys(int keys, const BindFn& bindKey, const RowFn& onRow)
+{
+    // Prepared on first use; the insert tells whether the table is open and not closed.
+    CZuError err = CheckPrepared(m_insert);
+    if (err.IsError())
+        return err.Push(FX_CODE_LOCATION);
+    err = CStoreError::Guard([&] {
+        StatementPtr& statement = m_selectsByLeadingKeys[keys];
+        if (!statement)
+        {
+            CZuError prepareErr = Prepare(m_sql.selectByLeadingKeys(keys), statement);
+            if (prepareErr.IsError())
+            {
+                m_selectsByLeadingKeys.erase(keys);
+                return prepareErr.Push(FX_CODE_LOCATION);
+            }
+        }
+        CResetOnExit reset(*statement);
+        bindKey(*statement);
+        boost::shared_ptr<FX::CSQLite3Query> query = statement->ExecQuery();
         if (query->Eof())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
         for (; !query->Eof(); query->NextRow())

@@ -25,6 +25,7 @@ struct CRecordTableSql
     std::string deleteByKey;    // the row of a key
     std::string upsert;         // insert a row, or update the fields that hold a value
     std::function<std::string(std::uint32_t mask)> updateByKey; // SET the fields of mask, by key
+    std::function<std::string(int keys)> selectByLeadingKeys;    // every row of the first keys
 };
 
 // The untyped half of a record table (see RecordTableT.h for the typed half that handlers
@@ -64,6 +65,9 @@ public:
     // "SELECT <every column> FROM <table>[ WHERE <condition>];", onRow per row; no row is
     // ERROR_NOT_FOUND and an error from onRow stops the enumeration.
     CZuError Enumerate(const std::string& condition, const RowFn& onRow);
+    // The rows whose first `keys` key columns bindKey binds, by a statement prepared once per
+    // count; no row is ERROR_NOT_FOUND and an error from onRow stops the enumeration.
+    CZuError EnumerateByLeadingKeys(int keys, const BindFn& bindKey, const RowFn& onRow);
     // The prepared delete-by-key; no row deleted is ERROR_NOT_FOUND.
     CZuError DeleteByKey(const BindFn& bindKey);
     // The update of the fields in mask, prepared once per mask; bind fills the SET values and
@@ -94,5 +98,6 @@ private:
     StatementPtr m_deleteByKey;
     StatementPtr m_upsert;
     std::map<std::uint32_t, StatementPtr> m_updates;
+    std::map<int, StatementPtr> m_selectsByLeadingKeys;
 };
 } // namespace FILEEXTENT_RESTORE

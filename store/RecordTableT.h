@@ -90,6 +90,8 @@ protected:
     CZuError GetByKey(const Record& key, Record& item);
     // condition: an SQL condition, e.g. "TaskId=3"; empty for every row.
     CZuError EnumerateWhere(const std::string& condition, const RecordFn& fn);
+    // The rows whose first `keys` key columns equal key's, by a statement prepared once.
+    CZuError EnumerateByLeadingKeys(const Record& key, int keys, const RecordFn& fn);
     CZuError DeleteByKey(const Record& key);
     // Writes the fields of item that hold a value into the row of key.
     CZuError UpdateByKey(const Record& key, const Record& item);

@@ -94,6 +94,7 @@ CZuError CRecordTableT<Record, Layout, Interface>::CreateTable()
         sql.deleteByKey = names.DeleteByKeySql(table);
         sql.upsert = names.UpsertSql(table);
         sql.updateByKey = [names, table](std::uint32_t mask) { return names.UpdateByKeySql(table, mask); };
+        sql.selectByLeadingKeys = [names, table](int keys) { return names.SelectByLeadingKeysSql(table, keys); };
         return m_table->Create(sql);
     });
     FX_RETURN_PROPAGATED(err);
@@ -215,6 +216,29 @@ CZuError CRecordTableT<Record, Layout, Interface>::EnumerateWhere(const std::str
             Layout::Visit(item, reader);
             return fn(item);
         });
+    }
+    FX_RETURN_PROPAGATED(err);
+}
+
+template <class Record, class Layout, class Interface>
+CZuError CRecordTableT<Record, Layout, Interface>::EnumerateByLeadingKeys(const Record& key, int keys,
+                                                                          const RecordFn& fn)
+{
+    CZuError err = CheckTable();
+    if (!err.IsError())
+    {
+        Record item;
+        err = m_table->EnumerateByLeadingKeys(
+            keys,
+            [&](FX::CSQLite3Statement& statement) {
+                CRecordBinder binder(statement, CRecordBinder::KeysOnly, 1, keys);
+                Layout::Visit(key, binder);
+            },
+            [&](const FX::CSQLite3Query& query) {
+                CRecordReader reader(query);
+                Layout::Visit(item, reader);
+                return fn(item);
+            });
     }
     FX_RETURN_PROPAGATED(err);
 }
