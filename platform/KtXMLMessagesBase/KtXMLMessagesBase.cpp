@@ -52,8 +52,18 @@ void CNMessageBase::setlistobject(short first, short second, std::vector<CNMessa
 
 void CNMessageBase::serialize(std::string& out, bool indent) const
 {
-    out.clear();
-    CMessageXmlWriter(out, indent).Write(*this);
+    try
+    {
+        CMessageXmlWriter(out, indent).Write(*this);
+    }
+    catch (const std::bad_alloc&)
+    {
+        out.clear();
+    }
+    catch (const std::length_error&)
+    {
+        out.clear();
+    }
 }
 
 bool CNMessageBase::deserialize(const std::string& xml)

@@ -55,13 +55,17 @@ public:
     void setlistobject(short first, short second, std::vector<CNMessageBase>* value, unsigned long tag,
                        unsigned int id);
 
-    // Replaces `out` with the message's XML; indent puts every element on its own line.
+    // Replaces `out` with the message's XML; indent puts every element on its own line. Leaves
+    // `out` empty, which deserialize refuses, if memory runs out.
     void serialize(std::string& out, bool indent) const;
     // Replaces this message with the one in `xml`. On malformed text returns false and leaves
     // this message unchanged.
     bool deserialize(const std::string& xml);
 
 private:
+    // The reader moves decoded values and lists into fields rather than copying them.
+    friend class CMessageXmlReader;
+
     CNMessageField& AddField(short first, short second, CNMessageField::Kind kind, unsigned long tag,
                              unsigned int id);
 

@@ -2,19 +2,36 @@
 
 #include "platform/KtXMLMessagesBase/MessageXmlWriter.h"
 
+#include <pugixml.hpp>
+
 #include <climits>
 #include <cstring>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace
 {
+// References are decoded here rather than by pugixml, so that &#x00; can stand for a NUL byte;
+// line ends stay as written; every kind of node is kept, so that anything but elements and text
+// can be refused; text beside the root is kept, so that it can be refused too.
+const unsigned int ParseOptions = pugi::parse_ws_pcdata_single | pugi::parse_fragment | pugi::parse_comments |
+                                  pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype | pugi::parse_cdata;
+
+const char* const MessageAttributes[] = {"group", "type"};
+const char* const FieldAttributes[] = {"first", "second", "kind", "tag", "id"};
+
 bool IsSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-bool IsNameChar(char c)
+bool IsBlank(const char* text)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+    for (; *text; ++text)
+        if (!IsSpace(*text))
+            return false;
+    return true;
 }
 
 int DigitValue(char c, int base)
@@ -30,7 +47,7 @@ int DigitValue(char c, int base)
 }
 
 // Plain decimal digits only: no sign, no blanks, no empty text; false on overflow of `max`.
-bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value)
+bool ParseUnsigned(std::string_view text, unsigned long long max, unsigned long long& value)
 {
     if (text.empty())
         return false;
@@ -45,7 +62,7 @@ bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned lon
     return true;
 }
 
-bool ParseSigned(const std::string& text, long long min, long long max, long long& value)
+bool ParseSigned(std::string_view text, long long min, long long max, long long& value)
 {
     const bool negative = !text.empty() && text[0] == '-';
     unsigned long long magnitude = 0;
@@ -58,69 +75,27 @@ bool ParseSigned(const std::string& text, long long min, long long max, long lon
     return true;
 }
 
-const std::string* Find(const std::vector<std::pair<std::string, std::string>>& attributes, const char* name)
-{
-    for (const auto& attribute : attributes)
-        if (attribute.first == name)
-            return &attribute.second;
-    return nullptr;
-}
-
-// The element carries exactly the named attributes, no more.
-bool HasExactly(const std::vector<std::pair<std::string, std::string>>& attributes,
-                std::initializer_list<const char*> names)
-{
-    if (attributes.size() != names.size())
-        return false;
-    for (const char* name : names)
-        if (!Find(attributes, name))
-            return false;
-    return true;
-}
-
-bool ShortAttribute(const std::vector<std::pair<std::string, std::string>>& attributes, const char* name,
-                    short& value)
+bool ParseShort(const std::string& text, short& value)
 {
     long long parsed = 0;
-    const std::string* text = Find(attributes, name);
-    if (!text || !ParseSigned(*text, SHRT_MIN, SHRT_MAX, parsed))
+    if (!ParseSigned(text, SHRT_MIN, SHRT_MAX, parsed))
         return false;
     value = static_cast<short>(parsed);
     return true;
 }
 
-bool KindAttribute(const std::vector<std::pair<std::string, std::string>>& attributes, CNMessageField::Kind& kind)
+bool ParseKind(const std::string& text, CNMessageField::Kind& kind)
 {
-    const std::string* text = Find(attributes, "kind");
-    if (!text)
-        return false;
     for (CNMessageField::Kind candidate :
          {CNMessageField::String, CNMessageField::Int64, CNMessageField::BString, CNMessageField::List})
     {
-        if (*text == CMessageXmlWriter::KindName(candidate))
+        if (text == CMessageXmlWriter::KindName(candidate))
         {
             kind = candidate;
             return true;
         }
     }
     return false;
-}
-
-bool ReadFieldHeader(const std::vector<std::pair<std::string, std::string>>& attributes,
-                     CMessageXmlReader::FieldHeader& header)
-{
-    unsigned long long tag = 0;
-    unsigned long long id = 0;
-    const std::string* tagText = Find(attributes, "tag");
-    const std::string* idText = Find(attributes, "id");
-    if (!HasExactly(attributes, {"first", "second", "kind", "tag", "id"}) ||
-        !ShortAttribute(attributes, "first", header.first) || !ShortAttribute(attributes, "second", header.second) ||
-        !KindAttribute(attributes, header.kind) || !ParseUnsigned(*tagText, ULONG_MAX, tag) ||
-        !ParseUnsigned(*idText, UINT_MAX, id))
-        return false;
-    header.tag = static_cast<unsigned long>(tag);
-    header.id = static_cast<unsigned int>(id);
-    return true;
 }
 
 void AppendUtf8(std::string& text, unsigned long code)
@@ -150,7 +125,7 @@ void AppendUtf8(std::string& text, unsigned long code)
 }
 
 // "#x1F" or "#31" (without '&' and ';') into a code point; NUL is allowed, surrogates are not.
-bool ParseCharacterReference(const std::string& body, unsigned long& code)
+bool ParseCharacterReference(std::string_view body, unsigned long& code)
 {
     const bool hex = body.size() > 1 && body[1] == 'x';
     const std::size_t start = hex ? 2 : 1;
@@ -167,6 +142,148 @@ bool ParseCharacterReference(const std::string& body, unsigned long& code)
     }
     return code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
 }
+
+// Decodes the reference at `text` (its '&') into `out` and moves `text` past its ';'.
+bool DecodeReference(const char*& text, std::string& out)
+{
+    static const struct
+    {
+        const char* name;
+        char value;
+    } named[] = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+
+    // The ';' must come within ten bytes of the '&': longer references are refused unread.
+    std::size_t semicolon = 1;
+    while (semicolon <= 10 && text[semicolon] != ';' && text[semicolon] != '\0')
+        ++semicolon;
+    if (semicolon > 10 || text[semicolon] != ';')
+        return false;
+    const std::string_view body(text + 1, semicolon - 1);
+    text += semicolon + 1;
+    for (const auto& entity : named)
+    {
+        if (body == entity.name)
+        {
+            out += entity.value;
+            return true;
+        }
+    }
+    unsigned long code = 0;
+    if (body.empty() || body[0] != '#' || !ParseCharacterReference(body, code))
+        return false;
+    AppendUtf8(out, code);
+    return true;
+}
+
+// Raw text as pugixml kept it, with its references decoded. pugixml lets a raw '<' through in
+// attribute values only; it is refused there as everywhere.
+bool Decode(const char* raw, std::string& out)
+{
+    out.clear();
+    while (*raw)
+    {
+        const char* run = raw;
+        while (*raw && *raw != '&' && *raw != '<')
+            ++raw;
+        out.append(run, static_cast<std::size_t>(raw - run));
+        if (*raw == '<' || (*raw == '&' && !DecodeReference(raw, out)))
+            return false;
+    }
+    return true;
+}
+
+// The element has exactly the attributes `names`, in any order; their decoded values, in the
+// order of `names`, go to `values`.
+template <std::size_t Count>
+bool ReadAttributes(pugi::xml_node element, const char* const (&names)[Count], std::string (&values)[Count])
+{
+    bool seen[Count] = {};
+    std::size_t count = 0;
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute())
+    {
+        std::size_t index = 0;
+        while (index < Count && std::strcmp(names[index], attribute.name()) != 0)
+            ++index;
+        if (index == Count || seen[index] || !Decode(attribute.value(), values[index]))
+            return false;
+        seen[index] = true;
+        ++count;
+    }
+    return count == Count;
+}
+
+bool ReadFieldHeader(pugi::xml_node element, CMessageXmlReader::FieldHeader& header)
+{
+    std::string values[5];
+    unsigned long long tag = 0;
+    unsigned long long id = 0;
+    if (!ReadAttributes(element, FieldAttributes, values) || !ParseShort(values[0], header.first) ||
+        !ParseShort(values[1], header.second) || !ParseKind(values[2], header.kind) ||
+        !ParseUnsigned(values[3], ULONG_MAX, tag) || !ParseUnsigned(values[4], UINT_MAX, id))
+        return false;
+    header.tag = static_cast<unsigned long>(tag);
+    header.id = static_cast<unsigned int>(id);
+    return true;
+}
+
+bool IsElement(pugi::xml_node node, const char* name)
+{
+    return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
+}
+
+// Whitespace between elements, which the indented form has and the reader skips.
+bool IsBlankText(pugi::xml_node node)
+{
+    return node.type() == pugi::node_pcdata && IsBlank(node.value());
+}
+
+// The element's content when it is text alone (or nothing, which gives "").
+bool OnlyText(pugi::xml_node element, const char*& raw)
+{
+    const pugi::xml_node child = element.first_child();
+    raw = child ? child.value() : "";
+    return !child || (child.type() == pugi::node_pcdata && !child.next_sibling());
+}
+
+// pugixml's strings end at a NUL, so each raw NUL is spelled as the reference that reads as one:
+// inside text it stands for itself, as it always has, and anywhere else it is still refused.
+std::string WithNulsAsReferences(const std::string& xml)
+{
+    std::string spelled;
+    spelled.reserve(xml.size() + 16);
+    for (char c : xml)
+    {
+        if (c == '\0')
+            spelled += "&#x00;";
+        else
+            spelled += c;
+    }
+    return spelled;
+}
+
+bool Load(const std::string& xml, pugi::xml_document& document)
+{
+    // pugixml would skip a byte order mark, which the writer never writes.
+    if (xml.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return false;
+    if (xml.find('\0') == std::string::npos)
+        return document.load_buffer(xml.data(), xml.size(), ParseOptions, pugi::encoding_utf8);
+    const std::string spelled = WithNulsAsReferences(xml);
+    return document.load_buffer(spelled.data(), spelled.size(), ParseOptions, pugi::encoding_utf8);
+}
+
+// The document's one element, with nothing but whitespace beside it.
+bool OnlyElement(const pugi::xml_document& document, pugi::xml_node& root)
+{
+    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
+    {
+        if (child.type() == pugi::node_element && !root)
+            root = child;
+        else if (!IsBlankText(child))
+            return false;
+    }
+    return static_cast<bool>(root);
+}
 } // namespace
 
 CMessageXmlReader::CMessageXmlReader(const std::string& xml) : m_xml(xml)
@@ -175,231 +292,88 @@ CMessageXmlReader::CMessageXmlReader(const std::string& xml) : m_xml(xml)
 
 bool CMessageXmlReader::Read(CNMessageBase& message)
 {
-    m_pos = 0;
-    SkipSpace();
-    if (!ReadMessage(message, 0))
-        return false;
-    SkipSpace();
-    return AtEnd();
+    pugi::xml_document document;
+    pugi::xml_node root;
+    return Load(m_xml, document) && OnlyElement(document, root) && ReadMessage(root, message, 0);
 }
 
-bool CMessageXmlReader::ReadMessage(CNMessageBase& message, int depth)
+bool CMessageXmlReader::ReadMessage(pugi::xml_node element, CNMessageBase& message, int depth)
 {
-    Attributes attributes;
-    bool empty = false;
+    std::string values[2];
     short group = 0;
     short type = 0;
-    if (depth >= CNMessageBase::MaxNestingDepth || !ReadStartTag("message", attributes, empty) ||
-        !HasExactly(attributes, {"group", "type"}) || !ShortAttribute(attributes, "group", group) ||
-        !ShortAttribute(attributes, "type", type))
+    if (depth >= CNMessageBase::MaxNestingDepth || !IsElement(element, "message") ||
+        !ReadAttributes(element, MessageAttributes, values) || !ParseShort(values[0], group) ||
+        !ParseShort(values[1], type))
         return false;
     message = CNMessageBase(group, type);
-    if (empty)
-        return true;
-    for (;;)
-    {
-        SkipSpace();
-        if (Peek("</"))
-            return ReadEndTag("message");
-        if (!ReadField(message, depth))
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        if (!IsBlankText(child) && !ReadField(child, message, depth))
             return false;
-    }
+    return true;
 }
 
-bool CMessageXmlReader::ReadField(CNMessageBase& message, int depth)
+bool CMessageXmlReader::ReadField(pugi::xml_node element, CNMessageBase& message, int depth)
 {
-    Attributes attributes;
-    bool empty = false;
     FieldHeader header;
-    if (!ReadStartTag("field", attributes, empty) || !ReadFieldHeader(attributes, header))
+    if (!IsElement(element, "field") || !ReadFieldHeader(element, header))
         return false;
     switch (header.kind)
     {
     case CNMessageField::String:
     case CNMessageField::BString:
-        return ReadTextField(message, header, empty);
+        return ReadTextField(element, message, header);
     case CNMessageField::Int64:
-        return ReadInt64Field(message, header, empty);
+        return ReadInt64Field(element, message, header);
     case CNMessageField::List:
-        return ReadListField(message, header, empty, depth);
+        return ReadListField(element, message, header, depth);
     }
     return false;
 }
 
-bool CMessageXmlReader::ReadTextField(CNMessageBase& message, const FieldHeader& header, bool empty)
+bool CMessageXmlReader::ReadTextField(pugi::xml_node element, CNMessageBase& message, const FieldHeader& header)
 {
+    const char* raw = nullptr;
     std::string text;
-    if (!empty && (!ReadText(text, '<') || !ReadEndTag("field")))
+    if (!OnlyText(element, raw) || !Decode(raw, text))
         return false;
-    if (header.kind == CNMessageField::BString)
-        message.setbstringobject(header.first, header.second, bstring(text), header.tag, header.id);
-    else
-        message.setstring(header.first, header.second, text, header.tag, header.id);
+    message.AddField(header.first, header.second, header.kind, header.tag, header.id).text = std::move(text);
     return true;
 }
 
-bool CMessageXmlReader::ReadInt64Field(CNMessageBase& message, const FieldHeader& header, bool empty)
+bool CMessageXmlReader::ReadInt64Field(pugi::xml_node element, CNMessageBase& message, const FieldHeader& header)
 {
+    const char* raw = nullptr;
     std::string text;
     long long number = 0;
-    if (empty)
+    if (!OnlyText(element, raw))
         return false;
-    SkipSpace();
-    if (!ReadText(text, '<'))
+    // Whitespace around the digits is allowed, a decoded reference to it only after them.
+    while (IsSpace(*raw))
+        ++raw;
+    if (!Decode(raw, text))
         return false;
     while (!text.empty() && IsSpace(text.back()))
         text.pop_back();
-    if (!ParseSigned(text, LLONG_MIN, LLONG_MAX, number) || !ReadEndTag("field"))
+    if (!ParseSigned(text, LLONG_MIN, LLONG_MAX, number))
         return false;
-    message.setint64(header.first, header.second, number, header.tag, header.id);
+    message.AddField(header.first, header.second, CNMessageField::Int64, header.tag, header.id).number = number;
     return true;
 }
 
-bool CMessageXmlReader::ReadListField(CNMessageBase& message, const FieldHeader& header, bool empty, int depth)
+bool CMessageXmlReader::ReadListField(pugi::xml_node element, CNMessageBase& message, const FieldHeader& header,
+                                      int depth)
 {
     std::vector<CNMessageBase> children;
-    while (!empty)
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
     {
-        SkipSpace();
-        if (Peek("</"))
-        {
-            if (!ReadEndTag("field"))
-                return false;
-            break;
-        }
-        children.emplace_back(0, 0);
-        if (!ReadMessage(children.back(), depth + 1))
-            return false;
-    }
-    message.setlistobject(header.first, header.second, &children, header.tag, header.id);
-    return true;
-}
-
-bool CMessageXmlReader::ReadStartTag(const char* name, Attributes& attributes, bool& empty)
-{
-    if (!Consume("<") || !Consume(name))
-        return false;
-    for (;;)
-    {
-        const std::size_t before = m_pos;
-        SkipSpace();
-        if (Consume(">"))
-        {
-            empty = false;
-            return true;
-        }
-        if (Consume("/>"))
-        {
-            empty = true;
-            return true;
-        }
-        // Attributes are separated from the name and from each other by whitespace.
-        if (m_pos == before || !ReadAttribute(attributes))
-            return false;
-    }
-}
-
-bool CMessageXmlReader::ReadAttribute(Attributes& attributes)
-{
-    std::string name;
-    std::string value;
-    if (!ReadName(name) || Find(attributes, name.c_str()))
-        return false;
-    SkipSpace();
-    if (!Consume("="))
-        return false;
-    SkipSpace();
-    if (AtEnd() || (m_xml[m_pos] != '"' && m_xml[m_pos] != '\''))
-        return false;
-    const char quote = m_xml[m_pos++];
-    if (!ReadText(value, quote) || !Consume(quote == '"' ? "\"" : "'"))
-        return false;
-    attributes.emplace_back(std::move(name), std::move(value));
-    return true;
-}
-
-bool CMessageXmlReader::ReadEndTag(const char* name)
-{
-    if (!Consume("</") || !Consume(name))
-        return false;
-    SkipSpace();
-    return Consume(">");
-}
-
-// Text up to (not including) `stop` or '<', with references decoded. False when the text ends
-// first or holds a bad reference.
-bool CMessageXmlReader::ReadText(std::string& text, char stop)
-{
-    while (!AtEnd())
-    {
-        const char c = m_xml[m_pos];
-        if (c == stop || c == '<')
-            return true;
-        if (c == '&')
-        {
-            if (!ReadReference(text))
-                return false;
+        if (IsBlankText(child))
             continue;
-        }
-        text += c;
-        ++m_pos;
+        children.emplace_back(0, 0);
+        if (!ReadMessage(child, children.back(), depth + 1))
+            return false;
     }
-    return false;
-}
-
-bool CMessageXmlReader::ReadReference(std::string& text)
-{
-    static const struct
-    {
-        const char* name;
-        char value;
-    } named[] = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
-
-    const std::size_t semicolon = m_xml.find(';', m_pos + 1);
-    if (semicolon == std::string::npos || semicolon - m_pos > 10)
-        return false;
-    const std::string body = m_xml.substr(m_pos + 1, semicolon - m_pos - 1);
-    m_pos = semicolon + 1;
-    for (const auto& entity : named)
-    {
-        if (body == entity.name)
-        {
-            text += entity.value;
-            return true;
-        }
-    }
-    unsigned long code = 0;
-    if (body.empty() || body[0] != '#' || !ParseCharacterReference(body, code))
-        return false;
-    AppendUtf8(text, code);
+    message.AddField(header.first, header.second, CNMessageField::List, header.tag, header.id).list =
+        std::move(children);
     return true;
-}
-
-bool CMessageXmlReader::ReadName(std::string& name)
-{
-    const std::size_t start = m_pos;
-    while (!AtEnd() && IsNameChar(m_xml[m_pos]))
-        ++m_pos;
-    name = m_xml.substr(start, m_pos - start);
-    return !name.empty();
-}
-
-bool CMessageXmlReader::Consume(const char* literal)
-{
-    if (!Peek(literal))
-        return false;
-    m_pos += std::strlen(literal);
-    return true;
-}
-
-bool CMessageXmlReader::Peek(const char* literal) const
-{
-    const std::size_t length = std::strlen(literal);
-    return m_pos <= m_xml.size() && m_xml.size() - m_pos >= length && m_xml.compare(m_pos, length, literal) == 0;
-}
-
-void CMessageXmlReader::SkipSpace()
-{
-    while (!AtEnd() && IsSpace(m_xml[m_pos]))
-        ++m_pos;
 }

@@ -2,14 +2,17 @@
 
 #include "platform/KtXMLMessagesBase/KtXMLMessagesBase.h"
 
-#include <cstddef>
 #include <string>
-#include <utility>
-#include <vector>
+
+namespace pugi
+{
+class xml_node;
+} // namespace pugi
 
 // Reads the XML that CMessageXmlWriter writes, with any whitespace between elements, either
 // quote around attribute values and empty elements written as <x .../>. Anything else is refused.
-// Every read is bounds-checked and message nesting is limited, so hostile text cannot crash it.
+// pugixml parses the text; the elements, attributes and references are checked and decoded here,
+// and message nesting is limited, so hostile text cannot crash it or exhaust the stack.
 class CMessageXmlReader
 {
 public:
@@ -29,26 +32,11 @@ public:
     };
 
 private:
-    typedef std::vector<std::pair<std::string, std::string>> Attributes;
-
-    bool ReadMessage(CNMessageBase& message, int depth);
-    bool ReadField(CNMessageBase& message, int depth);
-    bool ReadTextField(CNMessageBase& message, const FieldHeader& header, bool empty);
-    bool ReadInt64Field(CNMessageBase& message, const FieldHeader& header, bool empty);
-    bool ReadListField(CNMessageBase& message, const FieldHeader& header, bool empty, int depth);
-
-    bool ReadStartTag(const char* name, Attributes& attributes, bool& empty);
-    bool ReadAttribute(Attributes& attributes);
-    bool ReadEndTag(const char* name);
-    bool ReadText(std::string& text, char stop);
-    bool ReadReference(std::string& text);
-    bool ReadName(std::string& name);
-
-    bool Consume(const char* literal);
-    bool Peek(const char* literal) const;
-    void SkipSpace();
-    bool AtEnd() const { return m_pos >= m_xml.size(); }
+    static bool ReadMessage(pugi::xml_node element, CNMessageBase& message, int depth);
+    static bool ReadField(pugi::xml_node element, CNMessageBase& message, int depth);
+    static bool ReadTextField(pugi::xml_node element, CNMessageBase& message, const FieldHeader& header);
+    static bool ReadInt64Field(pugi::xml_node element, CNMessageBase& message, const FieldHeader& header);
+    static bool ReadListField(pugi::xml_node element, CNMessageBase& message, const FieldHeader& header, int depth);
 
     const std::string& m_xml;
-    std::size_t m_pos = 0;
 };
