@@ -1,5 +1,6 @@
 #include "store/RecordTable.h"
 
+#include "foundation/ErrorPropagation.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
 #include "platform/ZuUtils/FXString.h"
 #include "store/FileExtentRestoreDB.h"
@@ -24,6 +25,20 @@ public:
 private:
     FX::CSQLite3Statement& m_statement;
 };
+
+// Every row of a query; none is ERROR_NOT_FOUND, and an error from onRow stops at its row.
+CZuError EachRow(FX::CSQLite3Query& query, const CRecordTable::RowFn& onRow)
+{
+    if (query.Eof())
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
+    for (; !query.Eof(); query.NextRow())
+    {
+        CZuError rowErr = onRow(query);
+        if (rowErr.IsError())
+            return rowErr.Push(FX_CODE_LOCATION);
+    }
+    return CZuError::Success();
+}
 } // namespace
 
 CRecordTable::CRecordTable(CFileExtentRestoreDB& db, const std::string& name) : m_db(db), m_name(name), m_opened(false)
@@ -194,15 +209,7 @@ CZuError CRecordTable::Enumerate(const std::string& condition, const RowFn& onRo
         CZuError queryErr = m_db.Query(sql, query);
         if (queryErr.IsError())
             return queryErr.Push(FX_CODE_LOCATION);
-        if (query->Eof())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
-        for (; !query->Eof(); query->NextRow())
-        {
-            CZuError rowErr = onRow(*query);
-            if (rowErr.IsError())
-                return rowErr.Push(FX_CODE_LOCATION);
-        }
-        return CZuError::Success();
+        FX_RETURN_PROPAGATED(EachRow(*query, onRow));
     });
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);
@@ -229,15 +236,7 @@ CZuError CRecordTable::EnumerateByLeadingKeys(int keys, const BindFn& bindKey, c
         CResetOnExit reset(*statement);
         bindKey(*statement);
         boost::shared_ptr<FX::CSQLite3Query> query = statement->ExecQuery();
-        if (query->Eof())
-            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
-        for (; !query->Eof(); query->NextRow())
-        {
-            CZuError rowErr = onRow(*query);
-            if (rowErr.IsError())
-                return rowErr.Push(FX_CODE_LOCATION);
-        }
-        return CZuError::Success();
+        FX_RETURN_PROPAGATED(EachRow(*query, onRow));
     });
     if (err.IsError())
         return err.Push(FX_CODE_LOCATION);

@@ -126,12 +126,15 @@ std::string CheckPlan(const CSimulationOptions& plan)
     return std::string();
 }
 
-CToolStatus PrepareSimulation(const CSimulationOptions& plan, const CToolDirectory& dir)
+CToolStatus PrepareSimulation(const CSimulationOptions& plan, const CToolDirectory& dir, CDirectoryLock& lock)
 {
     const std::string planError = CheckPlan(plan);
     if (!planError.empty())
         return CToolStatus::Usage(planError);
-    return dir.PrepareForWriting();
+    CToolStatus status = dir.PrepareForWriting();
+    if (!status.IsOk())
+        return status;
+    return lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
 }
 
 void AddFormat(CLI::App& app, OutputFormat& format)

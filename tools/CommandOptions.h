@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DirectoryLock.h"
 #include "SimulationPlan.h"
 #include "ToolDirectory.h"
 #include "ToolStatus.h"
@@ -30,8 +31,9 @@ void AddVerbose(CLI::App& app, int& verbosity);
 void AddPlan(CLI::App& app, CSimulationOptions& plan, bool tasks);
 // The shares of failed and skipped files must leave room for each other.
 std::string CheckPlan(const CSimulationOptions& plan);
-// The start of every simulation: a plan that holds together and a directory it may write in.
-CToolStatus PrepareSimulation(const CSimulationOptions& plan, const CToolDirectory& dir);
+// The start of every simulation: a plan that holds together, a directory it may write in, and the
+// directory's lock, held by `lock` from then on.
+CToolStatus PrepareSimulation(const CSimulationOptions& plan, const CToolDirectory& dir, CDirectoryLock& lock);
 void AddFormat(CLI::App& app, OutputFormat& format);
 // --status NAME, one of SUCCESS, FAILED, SKIPPED, PROGRESSING in any letter case; -1 when absent.
 void AddStatus(CLI::App& app, int& status);

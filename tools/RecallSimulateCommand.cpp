@@ -78,11 +78,8 @@ CRecallSimulateCommand::CRecallSimulateCommand(CLI::App& recall)
 CToolStatus CRecallSimulateCommand::Run()
 {
     CToolDirectory dir(m_directory);
-    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
-    if (!status.IsOk())
-        return status;
     CDirectoryLock lock;
-    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
+    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir, lock);
     if (!status.IsOk())
         return status;
     CToolLog log(dir.File(CToolLog::FileName), m_verbosity);

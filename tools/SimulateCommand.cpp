@@ -121,11 +121,8 @@ CToolStatus CSimulateCommand::Run()
     if (!m_redis.empty())
         return m_agentIndex >= 0 ? RunAgent() : RunAgents();
     CToolDirectory dir(m_directory);
-    status = CommandOptions::PrepareSimulation(m_plan, dir);
-    if (!status.IsOk())
-        return status;
     CDirectoryLock lock;
-    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
+    status = CommandOptions::PrepareSimulation(m_plan, dir, lock);
     if (!status.IsOk())
         return status;
     CToolLog log(dir.File(CToolLog::FileName), m_verbosity);
@@ -269,11 +266,8 @@ void CSimulateCommand::WriteSummary(const CTally& tally, double seconds, const s
 CToolStatus CSimulateCommand::RunAgent()
 {
     CToolDirectory dir(m_directory);
-    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
-    if (!status.IsOk())
-        return status;
     CDirectoryLock lock;
-    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
+    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir, lock);
     if (!status.IsOk())
         return status;
     CToolLog log(dir.File(CToolLog::FileName), m_verbosity);
@@ -298,11 +292,8 @@ CToolStatus CSimulateCommand::RunAgent()
 CToolStatus CSimulateCommand::RunAgents()
 {
     CToolDirectory dir(m_directory);
-    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir);
-    if (!status.IsOk())
-        return status;
     CDirectoryLock lock;
-    status = lock.Acquire(dir.Path(), dir.File(CDirectoryLock::FileName));
+    CToolStatus status = CommandOptions::PrepareSimulation(m_plan, dir, lock);
     if (!status.IsOk())
         return status;
     std::vector<CAgentFleet::CAgent> agents;
