@@ -1,19 +1,40 @@
 #include "fuzz/FuzzCheck.h"
 #include "platform/KtXMLMessagesBase/KtXMLMessagesBase.h"
 
-// Any text must either parse into a message that writes back and parses again to the same
-// text, or be refused; never crash or overread.
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+namespace
+{
+std::string Written(const CNMessageBase& message, bool indent)
+{
+    std::string text;
+    message.serialize(text, indent);
+    return text;
+}
+
+// The text a message read from `xml` writes in the compact form.
+std::string ReadBack(const std::string& xml)
 {
     CNMessageBase message(0, 0);
+    FuzzCheck::Require(message.deserialize(xml), "a written message was refused");
+    return Written(message, false);
+}
+} // namespace
+
+// Any text must either parse into a message whose compact and indented texts both read back to
+// the same compact text, or be refused and leave the message as it was; never crash or overread.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    CNMessageBase message(7, 9);
+    message.setstring(1, 1, "kept", 2, 3);
+    const std::string before = Written(message, false);
     if (!message.deserialize(FuzzCheck::Bytes(data, size)))
+    {
+        FuzzCheck::Require(Written(message, false) == before, "a refused text changed the message");
         return 0;
-    std::string first;
-    message.serialize(first, false);
-    CNMessageBase again(0, 0);
-    FuzzCheck::Require(again.deserialize(first), "a written message was refused");
-    std::string second;
-    again.serialize(second, false);
-    FuzzCheck::Require(first == second, "the message wrote back differently");
+    }
+    const std::string compact = Written(message, false);
+    for (char c : compact)
+        FuzzCheck::Require(static_cast<unsigned char>(c) >= 0x20, "the compact text holds a control byte");
+    FuzzCheck::Require(ReadBack(compact) == compact, "the message wrote back differently");
+    FuzzCheck::Require(ReadBack(Written(message, true)) == compact, "the indented text read back differently");
     return 0;
 }
