@@ -94,7 +94,7 @@ bench-redis: deps
 # libFuzzer on every decoder of outside input (clang, with AddressSanitizer and UBSan).
 FUZZ_PACKAGES := clang libclang-rt-dev
 FUZZ_TARGETS := fuzz_xml_message_deserialize fuzz_restored_attributes fuzz_post_process_action \
-                fuzz_recall_metadata fuzz_recall_stats fuzz_extent_bitmap
+                fuzz_recall_metadata fuzz_recall_stats fuzz_extent_bitmap fuzz_collector_message
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
 
