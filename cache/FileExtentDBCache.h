@@ -104,16 +104,21 @@ public:
         auto_lock lock(&m_lock);
         if (IsReadMode())
             return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_SUPPORTED);
+        // Results are fresh objects, not assigned: this runs on every extent event.
         Position pos = Find(key);
-        CZuError err;
         if (pos == m_map.end())
-            err = ReadThrough(key, pos);
+        {
+            CZuError read = ReadThrough(key, pos);
+            if (read.IsError())
+                return read.Push(FX_CODE_LOCATION);
+        }
         else if (IsRecordDeleted(*pos->second))
-            err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND);
-        if (!err.IsError())
-            err = ChangeInPlace(pos, change);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_NOT_FOUND).Push(FX_CODE_LOCATION);
+        }
+        CZuError changed = ChangeInPlace(pos, change);
+        if (changed.IsError())
+            return changed.Push(FX_CODE_LOCATION);
         return CZuError::Success();
     }
 
@@ -392,25 +397,32 @@ private:
     {
         Record& record = *pos->second;
         const bool wasPending = m_pending.IsTracked(pos);
-        CZuError err = m_pending.Track(pos);
-        if (err.IsError())
-            return err.Push(FX_CODE_LOCATION);
-        try
-        {
-            err = change(record.value);
-        }
-        catch (...)
-        {
-            err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
-        }
-        if (err.IsError())
+        CZuError tracked = m_pending.Track(pos);
+        if (tracked.IsError())
+            return tracked.Push(FX_CODE_LOCATION);
+        CZuError changed = Run(change, record.value);
+        if (changed.IsError())
         {
             if (!wasPending)
                 m_pending.Untrack(pos);
-            return err.Push(FX_CODE_LOCATION);
+            return changed.Push(FX_CODE_LOCATION);
         }
         record.state = RECORD_DIRTY;
         return CZuError::Success();
+    }
+
+    // A change that throws ran out of memory.
+    template <class Change>
+    static CZuError Run(Change& change, Value& value)
+    {
+        try
+        {
+            return change(value);
+        }
+        catch (...)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
     }
 
     static CZuError AssignValue(Value& target, const Value& source) { return CopyValue(target, source); }

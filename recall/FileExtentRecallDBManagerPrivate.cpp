@@ -1,9 +1,13 @@
 #include "recall/FileExtentRecallDBManagerPrivate.h"
 
 #include "cache/FileExtentPersist.h"
+#include "foundation/AsciiNoCase.h"
+#include "foundation/ErrorPropagation.h"
 #include "foundation/MakeSharedNothrow.h"
 #include "foundation/StringCompare.h"
 #include "platform/ZuUtils/FXErrorUtil.h"
+
+#include <utility>
 
 using namespace FILEEXTENTRECALLDB;
 
@@ -273,13 +277,7 @@ CZuError CFileExtentRecallDBManagerPrivate::CountExtentEvent(const std::string& 
     bool writeNow = false;
     {
         std::lock_guard<std::mutex> lock(mtxExtentItemCount);
-        unsigned char& count = mapExtentItemCount[path];
-        // The count never passes 64, so the narrow counter cannot wrap.
-        if (++count >= kExtentEventsPerWrite)
-        {
-            count = 0;
-            writeNow = true;
-        }
+        writeNow = mapExtentItemCount.CountReaching(path, kExtentEventsPerWrite);
     }
     if (writeNow)
     {
@@ -303,36 +301,34 @@ CZuError CFileExtentRecallDBManagerPrivate::ApplyExtentEvent(CRecalledItem& reco
     return CZuError::Success();
 }
 
+// Every step's result is a fresh object, never assigned to another: this runs on every extent event.
 CZuError CFileExtentRecallDBManagerPrivate::OnExtentItem(const std::string& path,
                                                         const CFileExtentRecallExtentItemPtr& item)
 {
-    CZuError err = RequireInitialized();
-    if (!err.IsError() && !item)
-        err = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No event item for [%s]",
-                                      path.c_str());
-    if (!err.IsError())
-        err = CheckPath(path);
-    if (err.IsError())
-        return err.Push(FX_CODE_LOCATION);
-
-    // The record changes where the cache holds it; a path without a record starts an empty one.
-    const CFileExtentRecallExtentItem& event = *item;
-    err = ptrCache->Modify(path, [&](CRecalledItem& record) { return ApplyExtentEvent(record, path, event, true); });
-    if (IsMiss(err))
-    {
-        CRecalledItem record;
-        err = ApplyExtentEvent(record, path, event, false);
-        if (!err.IsError())
-            err = WriteRecord(path, record);
-    }
-    if (!err.IsError())
-        err = CountExtentEvent(path);
+    FX_RETURN_IF_ERROR(RequireInitialized());
+    if (!item)
+        return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_INVALID_PARAMETER, "No event item for [%s]",
+                                       path.c_str());
+    FX_RETURN_IF_ERROR(CheckPath(path));
+    FX_RETURN_IF_ERROR(RecordExtentEvent(path, *item));
+    FX_RETURN_IF_ERROR(CountExtentEvent(path));
     // A final status ends the file's recall: everything pending goes to the table.
-    if (!err.IsError() && item->Status != PROGRESSING)
-        err = ptrCache->FlushSync();
-    if (err.IsError())
-        return err.Push(FX_CODE_LOCATION);
+    if (item->Status != PROGRESSING)
+        FX_RETURN_IF_ERROR(ptrCache->FlushSync());
     return CZuError::Success();
+}
+
+// The record changes where the cache holds it; a path without a record starts an empty one.
+CZuError CFileExtentRecallDBManagerPrivate::RecordExtentEvent(const std::string& path,
+                                                             const CFileExtentRecallExtentItem& event)
+{
+    CZuError changed =
+        ptrCache->Modify(path, [&](CRecalledItem& record) { return ApplyExtentEvent(record, path, event, true); });
+    if (!IsMiss(changed))
+        FX_RETURN_PROPAGATED(std::move(changed));
+    CRecalledItem record;
+    FX_RETURN_IF_ERROR(ApplyExtentEvent(record, path, event, false));
+    FX_RETURN_PROPAGATED(WriteRecord(path, record));
 }
 
 CZuError CFileExtentRecallDBManagerPrivate::UpdateStatus(const std::string& path,
@@ -451,7 +447,7 @@ CZuError CFileExtentRecallDBManagerPrivate::Remove(const std::string& path)
         return err.Push(FX_CODE_LOCATION);
     {
         std::lock_guard<std::mutex> lock(mtxExtentItemCount);
-        mapExtentItemCount.erase(path);
+        mapExtentItemCount.Erase(path);
     }
     err = ptrCache->Delete(path);
     if (err.IsError())

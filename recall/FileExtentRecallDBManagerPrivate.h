@@ -2,9 +2,9 @@
 
 #include "cache/Deleter.h"
 #include "cache/FileExtentDBCache.h"
-#include "foundation/AsciiNoCase.h"
 #include "platform/ZuUtils/ZuError.h"
 #include "platform/ZuUtils/ZuTypes.h"
+#include "recall/ExtentEventCounts.h"
 #include "recall/FileExtentRecallReport.h"
 #include "store/FileExtentRestoreDB.h"
 #include "store/FileRecallDBHandler.h"
@@ -15,7 +15,6 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 
 // The state and the algorithms behind CFileExtentRecallDBManager.
 class CFileExtentRecallDBManagerPrivate
@@ -54,9 +53,8 @@ public:
     boost::shared_ptr<FILEEXTENT_RESTORE::CFileExtentRestoreDB> ptrDB;
     boost::shared_ptr<FILEEXTENTRECALLDB::IFileRecallDBHandler> ptrDBHandler;
     boost::shared_ptr<Cache> ptrCache;
-    // Keyed as the table keys its rows: a path in two letter cases is one file.
     // Guarded by mtxExtentItemCount.
-    std::unordered_map<std::string, unsigned char, CAsciiNoCase::Hash, CAsciiNoCase::Equal> mapExtentItemCount;
+    FILEEXTENTRECALLDB::CExtentEventCounts mapExtentItemCount;
     std::mutex mtxExtentItemCount;
     // The direct reads of reports use a table handler of their own: the cache calls its handler
     // under the cache's lock, which the reads cannot take, and a handler's prepared statements
@@ -94,6 +92,8 @@ private:
 
     // Sets the extent's bit; a number beyond a non-empty bitmap is refused.
     static CZuError MarkExtent(FILEEXTENTRECALLDB::CRecalledItem& item, ULONGLONG extentNumber);
+    // One extent event into the path's record, an empty one when it has none.
+    CZuError RecordExtentEvent(const std::string& path, const FILEEXTENTRECALLDB::CFileExtentRecallExtentItem& event);
     // Counts the path's extent event and writes its record on every 64th.
     CZuError CountExtentEvent(const std::string& path);
 

@@ -138,10 +138,9 @@ void FromObject(const json_spirit::mObject& object, Metadata& metadata)
                    member.member);
     }
 }
-} // namespace
 
-CZuError CFileExtentRecallFileMetadata::SerializeToString(const CFileExtentRecallFileMetadata& metadata,
-                                                          std::string& out)
+// The text of SerializeToString, written afresh.
+CZuError WriteText(const Metadata& metadata, std::string& out)
 {
     std::string stats;
     FX_RETURN_IF_ERROR(CRecallRequestStats::SerializeToString(metadata.Stats, stats));
@@ -156,6 +155,53 @@ CZuError CFileExtentRecallFileMetadata::SerializeToString(const CFileExtentRecal
     }
     // A string member that is not valid UTF-8: the object path stores its replaced text and exact bytes.
     FX_RETURN_PROPAGATED(WriteThroughObject(metadata, stats, out));
+}
+
+// The last text written on this thread and the metadata it was written from. The recall manager
+// writes a record's metadata at each write of the record, mostly unchanged since the last one: a
+// comparison and a copy then replace writing the statistics' text and the whole object's.
+struct CLastText
+{
+    bool valid = false;
+    Metadata metadata;
+    std::string text;
+};
+thread_local CLastText t_lastText;
+
+void RememberText(const Metadata& metadata, const std::string& text)
+{
+    t_lastText.valid = false;
+    try
+    {
+        t_lastText.metadata = metadata;
+        t_lastText.text = text;
+        t_lastText.valid = true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        // Nothing remembered: the next call writes its text afresh.
+    }
+}
+} // namespace
+
+CZuError CFileExtentRecallFileMetadata::SerializeToString(const CFileExtentRecallFileMetadata& metadata,
+                                                          std::string& out)
+{
+    if (t_lastText.valid && t_lastText.metadata == metadata)
+    {
+        try
+        {
+            out = t_lastText.text;
+            return CZuError::Success();
+        }
+        catch (const std::bad_alloc&)
+        {
+            return FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
+        }
+    }
+    FX_RETURN_IF_ERROR(WriteText(metadata, out));
+    RememberText(metadata, out);
+    return CZuError::Success();
 }
 
 CZuError CFileExtentRecallFileMetadata::SerializeThroughObject(const CFileExtentRecallFileMetadata& metadata,

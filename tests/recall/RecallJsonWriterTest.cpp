@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
 
 using namespace FILEEXTENTRECALLDB;
 
@@ -97,5 +100,61 @@ TEST_F(RecallJsonWriterTest, MetadataWithBytesThatAreNotUtf8TakesTheObjectPath)
     std::string text;
     ASSERT_FALSE(CFileExtentRecallFileMetadata::SerializeToString(metadata, text).IsError());
     EXPECT_NE(std::string::npos, text.find("\"StubDataBase64\":\"YWL/\""));
+}
+
+// A text is written afresh whenever any member differs from the last one written on the thread,
+// and threads do not see each other's last text.
+TEST_F(RecallJsonWriterTest, EveryChangedMemberChangesTheTextOnEveryThread)
+{
+    CFileExtentRecallFileMetadata base;
+    base.StubData = "stub";
+    base.Stats.RecallStartTime = CTimeStamp::FromUnixTime(1700000000);
+    const std::vector<std::function<void(CFileExtentRecallFileMetadata&)>> changes = {
+        [](auto& m) { m.Version = 2; }, [](auto& m) { m.SCId = 1; }, [](auto& m) { m.FileSize = 1; },
+        [](auto& m) { m.FileExtentSize = 1; }, [](auto& m) { m.StubType = 1; },
+        [](auto& m) { m.StubCacheFilePath = "/c"; }, [](auto& m) { m.StubData = "stuB"; },
+        [](auto& m) { m.Flags = 1; }, [](auto& m) { m.Attributes = 1; }, [](auto& m) { m.CreationTime = 1; },
+        [](auto& m) { m.LastAccessTime = 1; }, [](auto& m) { m.LastWriteTime = 1; },
+        [](auto& m) { m.ChangeTime = 1; }, [](auto& m) { m.OriginInfo = "o"; },
+        [](auto& m) { m.Stats.PreLookupTimeTaken = CTimeInterval::From100NS(1); },
+        [](auto& m) { m.Stats.LookupTimeTaken = CTimeInterval::From100NS(1); },
+        [](auto& m) { m.Stats.InDMRQueue = CTimeInterval::From100NS(1); },
+        [](auto& m) { m.Stats.InPipeline = CTimeInterval::From100NS(1); },
+        [](auto& m) { m.Stats.InTapeCheck = CTimeInterval::From100NS(1); },
+        [](auto& m) { m.Stats.InMAArbitration = CTimeInterval::From100NS(1); },
+        [](auto& m) { m.Stats.RecallStartTime = CTimeStamp::FromUnixTime(1700000001); },
+        [](auto& m) { m.Stats.RecallDuration = CTimeInterval::From100NS(1); },
+    };
+    for (std::size_t index = 0; index < changes.size(); ++index)
+    {
+        CFileExtentRecallFileMetadata changed = base;
+        changes[index](changed);
+        for (const CFileExtentRecallFileMetadata* metadata : {&base, &changed, &changed, &base})
+        {
+            std::string text, reference;
+            ASSERT_FALSE(CFileExtentRecallFileMetadata::SerializeToString(*metadata, text).IsError());
+            ASSERT_FALSE(CFileExtentRecallFileMetadata::SerializeThroughObject(*metadata, reference).IsError());
+            EXPECT_EQ(reference, text) << "change " << index;
+        }
+    }
+
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(changes.size(), 0);
+    for (std::size_t index = 0; index < changes.size(); ++index)
+        threads.emplace_back([&, index] {
+            CFileExtentRecallFileMetadata metadata = base;
+            changes[index](metadata);
+            std::string reference;
+            CFileExtentRecallFileMetadata::SerializeThroughObject(metadata, reference);
+            for (int round = 0; round < 200; ++round)
+            {
+                std::string text;
+                CFileExtentRecallFileMetadata::SerializeToString(metadata, text);
+                mismatches[index] += text != reference;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(std::vector<int>(changes.size(), 0), mismatches);
 }
 } // namespace
