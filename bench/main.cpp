@@ -1,5 +1,6 @@
 #include "BenchPlan.h"
 #include "CachedExtentScenario.h"
+#include "CollectorScenario.h"
 #include "DistributedScenario.h"
 #include "MachineInfo.h"
 #include "OrdinaryRestoreScenario.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
             CRecallScenario::Run(plan, table);
         if (plan.Runs(5))
             CDistributedScenario::Run(plan, table);
+        if (plan.Runs(6))
+            CCollectorScenario::Run(plan, table);
         std::cout << '\n' << CMachineInfo::Describe() << '\n';
         std::cout << "costs: medians over rounds; ratios: median of the per-round ratios\n"
                   << "µs/event: a whole run over its extent events; µs/record: Flush over the records it wrote\n\n";
