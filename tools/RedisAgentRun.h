@@ -17,7 +17,7 @@ class CSummary;
 class CRedisAgentRun
 {
 public:
-    static const unsigned RetrySeconds = 60;
+    static constexpr unsigned RetrySeconds = 60;
 
     struct CSettings
     {
