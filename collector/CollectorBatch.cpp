@@ -54,17 +54,21 @@ CZuError CCollectorBatch::Run(const std::vector<CCollectorMessage>& messages, st
         if (!error.IsError())
             error = WriteAgents();
     }
-    catch (const std::bad_alloc&)
+    catch (...)
     {
+        // Only allocations throw here: records, bitmaps, rows.
         error = FXErrorUtil::ErrorWin32(FX_CODE_LOCATION, ERROR_OUTOFMEMORY);
     }
     if (error.IsError())
-    {
         m_merged.RollbackTransaction();
+    else
+        error = m_merged.CommitTransaction();
+    if (error.IsError())
+    {
+        // Nothing of the batch is stored: it is all to be delivered again, refusals included.
         refused.clear();
         return error.Push(FX_CODE_LOCATION);
     }
-    FX_RETURN_IF_ERROR(m_merged.CommitTransaction());
     totals.Messages += m_totals.Messages;
     totals.Records += m_totals.Records;
     totals.Stale += m_totals.Stale;

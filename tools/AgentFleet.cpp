@@ -69,21 +69,11 @@ std::map<std::string, std::string> CAgentFleet::ReadSummary(const std::string& p
     std::string line;
     while (std::getline(in, line))
     {
-        if (line.size() < 3 || line[0] != ' ' || line[1] != ' ')
-            continue;
+        // A summary's lines are "  name  value"; its title and notes are not indented.
         std::istringstream fields(line);
-        std::string name, word, value;
-        fields >> name;
-        // A name may hold a space ("send failures"): the value is the last word.
-        std::vector<std::string> words{name};
-        while (fields >> word)
-            words.push_back(word);
-        value = words.back();
-        words.pop_back();
-        std::string key;
-        for (const std::string& part : words)
-            key += (key.empty() ? "" : " ") + part;
-        values[key] = value;
+        std::string name, value;
+        if (line.compare(0, 2, "  ") == 0 && fields >> name >> value)
+            values[name] = value;
     }
     return values;
 }

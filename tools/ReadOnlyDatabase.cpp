@@ -115,3 +115,9 @@ CToolStatus CReadOnlyDatabase::ForEachRow(const std::string& sql, const std::fun
     sqlite3_finalize(statement);
     return status;
 }
+
+std::string CReadOnlyDatabase::Text(sqlite3_stmt* row, int column)
+{
+    const unsigned char* text = sqlite3_column_text(row, column);
+    return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_column_bytes(row, column)) : std::string();
+}

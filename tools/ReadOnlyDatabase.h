@@ -34,6 +34,8 @@ public:
     const std::string& Path() const { return m_path; }
 
     CToolStatus ReadTables(std::set<std::string>& tables);
+    // A column of the current row as text, every byte of it; NULL reads as empty.
+    static std::string Text(sqlite3_stmt* row, int column);
     // Calls onRow for every row of the query; stops at the first row it answers false to.
     CToolStatus ForEachRow(const std::string& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
 

@@ -8,15 +8,6 @@
 
 using namespace FILEEXTENTRECALLDB;
 
-namespace
-{
-std::string Text(sqlite3_stmt* row, int column)
-{
-    const unsigned char* text = sqlite3_column_text(row, column);
-    return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_column_bytes(row, column)) : std::string();
-}
-} // namespace
-
 CToolStatus CRecallDatabaseReader::Open(const std::string& dbPath)
 {
     CToolStatus status = CDatabaseProbe(dbPath).RequireTable("RecalledItems", "RestoredItems");
@@ -34,8 +25,8 @@ CToolStatus CRecallDatabaseReader::ForEachItem(const std::function<bool(const CF
         "FROM RecalledItems;",
         [&fn](sqlite3_stmt* r) {
             CFileExtentRecallFileReport report;
-            report.FilePath = Text(r, 0);
-            report.RestoredFilePath = Text(r, 1);
+            report.FilePath = CReadOnlyDatabase::Text(r, 0);
+            report.RestoredFilePath = CReadOnlyDatabase::Text(r, 1);
             report.Status.ErrCode = static_cast<std::uint32_t>(sqlite3_column_int64(r, 2));
             report.Status.Status = static_cast<RecallStatus>(sqlite3_column_int(r, 3));
             const sqlite3_int64 extents = sqlite3_column_int64(r, 4);
@@ -43,7 +34,7 @@ CToolStatus CRecallDatabaseReader::ForEachItem(const std::function<bool(const CF
             const void* bitmap = sqlite3_column_blob(r, 5);
             report.ExtentBitmap = FILEEXTENT_RESTORE::CExtentBitmapText::FromText(
                 static_cast<const unsigned char*>(bitmap), static_cast<size_t>(sqlite3_column_bytes(r, 5)));
-            CFileExtentRecallFileMetadata::DeserializeFromString(Text(r, 6), report.Metadata);
+            CFileExtentRecallFileMetadata::DeserializeFromString(CReadOnlyDatabase::Text(r, 6), report.Metadata);
             return fn(report);
         });
 }

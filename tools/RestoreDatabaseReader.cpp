@@ -8,15 +8,6 @@
 
 #include <algorithm>
 
-namespace
-{
-std::string Text(sqlite3_stmt* row, int column)
-{
-    const unsigned char* text = sqlite3_column_text(row, column);
-    return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_column_bytes(row, column)) : std::string();
-}
-} // namespace
-
 std::string CRestoreRow::StatusName() const
 {
     const auto name = FILEEXTENT_RESTORE::RestoreStatusToString.find(
@@ -53,20 +44,20 @@ CToolStatus CRestoreDatabaseReader::ForEachItem(const std::function<bool(const C
         "PostProcessAction, NumOfExtents, ExtentBitmap, Metadata, TaskId FROM RestoredItems;",
         [&fn](sqlite3_stmt* r) {
             CRestoreRow row;
-            row.Path = Text(r, 0);
+            row.Path = CReadOnlyDatabase::Text(r, 0);
             row.Version = static_cast<std::uint32_t>(sqlite3_column_int64(r, 1));
-            row.RestoredPath = Text(r, 2);
+            row.RestoredPath = CReadOnlyDatabase::Text(r, 2);
             row.ErrorCode = static_cast<std::uint32_t>(sqlite3_column_int64(r, 3));
             row.Status = sqlite3_column_int(r, 4);
             row.ContainerItemRestored = sqlite3_column_int(r, 5) != 0;
-            row.Action.DeserializeFromString(Text(r, 6));
+            row.Action.DeserializeFromString(CReadOnlyDatabase::Text(r, 6));
             const sqlite3_int64 extents = sqlite3_column_int64(r, 7);
             row.NumOfExtents = extents > 0 ? static_cast<std::uint64_t>(extents) : 0;
             const auto* bitmap = static_cast<const unsigned char*>(sqlite3_column_blob(r, 8));
             row.Bitmap = FILEEXTENT_RESTORE::CExtentBitmapText::FromText(
                 bitmap, static_cast<size_t>(sqlite3_column_bytes(r, 8)));
             // A text of fewer than four parts leaves the attributes zero, as the library's reports do.
-            row.Attributes.DeserializeFromString(Text(r, 9));
+            row.Attributes.DeserializeFromString(CReadOnlyDatabase::Text(r, 9));
             row.TaskId = static_cast<std::int32_t>(sqlite3_column_int64(r, 10));
             return fn(row);
         });

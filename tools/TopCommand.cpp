@@ -27,12 +27,6 @@ namespace
 {
 const std::chrono::milliseconds RedisTimeout(2000);
 
-std::string Column(sqlite3_stmt* row, int index)
-{
-    const unsigned char* text = sqlite3_column_text(row, index);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
-
 std::string AgeOf(std::int64_t lastSeenMs)
 {
     const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -127,7 +121,7 @@ std::string CTopCommand::AgentsSection(const std::string& dbPath)
         status = db.ForEachRow("SELECT AgentId, Incarnation, LastSequence, Records, Stale, Refused, LastSeenMs FROM "
                                "Agents ORDER BY AgentId;",
                                [&](sqlite3_stmt* row) {
-                                   const std::string id = Column(row, 0);
+                                   const std::string id = CReadOnlyDatabase::Text(row, 0);
                                    const std::int64_t records = sqlite3_column_int64(row, 3);
                                    auto seen = m_seen.find(id);
                                    std::string rate = "-";
@@ -139,8 +133,8 @@ std::string CTopCommand::AgentsSection(const std::string& dbPath)
                                            seconds > 0 ? (records - seen->second.Records) / seconds : 0));
                                    }
                                    m_seen[id] = CSeen{records, now};
-                                   agents.AddRow({id.empty() ? "(unknown)" : id, Column(row, 1), Column(row, 2),
-                                                  Column(row, 3), rate, Column(row, 4), Column(row, 5),
+                                   agents.AddRow({id.empty() ? "(unknown)" : id, CReadOnlyDatabase::Text(row, 1), CReadOnlyDatabase::Text(row, 2),
+                                                  CReadOnlyDatabase::Text(row, 3), rate, CReadOnlyDatabase::Text(row, 4), CReadOnlyDatabase::Text(row, 5),
                                                   AgeOf(sqlite3_column_int64(row, 6))});
                                    return true;
                                });
